@@ -1,0 +1,41 @@
+// Proposing a file of the site for a broken link: saved-from-url table, search by file name, queuing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/text_search.h"
+
+namespace corvane {
+
+struct EngineContext;
+class FileList;
+
+// Addresses from pages' "saved from url" comments, one entry per page at most.
+class SavedFromTable {
+public:
+    void Add(const std::string& decodedUrl, std::uint32_t row);
+    void Clear();
+    std::int32_t savedFromCount() const { return static_cast<std::int32_t>(urls_.size()); }
+    const std::string& url(std::int32_t i) const { return urls_[static_cast<std::size_t>(i)]; }
+    std::uint32_t row(std::int32_t i) const { return rows_[static_cast<std::size_t>(i)]; }
+    // Row of the first entry whose address equals url ignoring case; -1 when none.
+    std::int32_t FindSavedFromUrl(const std::string& url) const;
+
+private:
+    std::vector<std::string> urls_;
+    std::vector<std::uint32_t> rows_;
+};
+
+// The row most likely meant by a missing target (an Internet URL or a local path), among
+// rows with the same file name from firstRow on; marks it referenced. -1 when none.
+std::int32_t FindByFileName(FileList& files, const std::string& target, std::int32_t firstRow);
+
+// Fills the pending record with url + fragment and a replacement built from `candidate`
+// (-1: a deletion) and commits it when it differs from the URL. Returns 1 when committed.
+int QueueReplacement(EngineContext& ctx, const Text& text, std::uint32_t file, std::int32_t tagPos,
+                     std::int32_t valuePos, std::int32_t candidate, const std::string& url,
+                     const std::string& fragment, bool isAttributeValue);
+
+}  // namespace corvane

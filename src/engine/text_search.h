@@ -1,0 +1,71 @@
+// Search primitives over a file's raw text: tags, attributes, delimited values, in 8-bit or UTF-16 text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace corvane {
+
+// Values are copied into buffers of this many characters at most (plus a terminator).
+constexpr std::int32_t kMaxValueChars = 65534;
+
+// A file's text as read from disk (UTF-16 already in little-endian order).
+// Positions are byte offsets; the character width is 1 for encoding 0 and 2 otherwise.
+struct Text {
+    const unsigned char* data = nullptr;
+    std::int32_t size = 0;       // bytes
+    std::uint8_t encoding = 0;   // fileEncoding of the file
+    std::int32_t width() const { return encoding == 0 ? 1 : 2; }
+};
+
+Text MakeText(const void* data, std::int32_t size, std::uint8_t encoding);
+
+// The character at a byte position as one 8-bit character (UTF-16 units through the
+// system's ANSI code page, '_' when it has no 8-bit form). 0 at or beyond the end.
+unsigned char CharAt(const Text& t, std::int32_t pos);
+
+// First '<' at or after `from` followed by `name` (ASCII case folded); -1 when none.
+std::int32_t FindTag(const Text& t, const char* name, std::int32_t from);
+
+// Position after the first '>' not followed by '=', and after any codes 1-31 that follow;
+// -1 when that is at or beyond the end.
+std::int32_t SkipToTagEnd(const Text& t, std::int32_t p);
+
+enum FindScope : int {
+    kScopeTagOpen = 0,      // gives up at '<' not followed by '='
+    kScopeTagClose = 1,     // gives up at '>' not followed by '='
+    kScopeAll = 2,          // only the end of the range
+    kScopeDoubleQuote = 3,  // gives up at '"'
+    kScopeSingleQuote = 4,  // gives up at '\''
+    kScopeEscDouble = 5,    // gives up at '\' + '"'
+    kScopeEscSingle = 6,    // gives up at '\' + '\''
+    kScopeSpace = 7,        // gives up at ' '
+};
+
+// First occurrence of `needle` (case folded) starting at or after `from` and before `end`
+// (a byte position), giving up where the scope's stop condition holds; -1 when none.
+std::int32_t FindText(const Text& t, std::int32_t end, const char* needle, std::int32_t from, int scope);
+
+// Finds attribute `name` in the tag that continues at `from`. Returns the number of value
+// characters copied to `out` (0: not found). With prefixOnly, returns the name's length at
+// the first match. `valuePos` receives the position of the value's first character (its
+// opening delimiter, if any). Either output may be null.
+std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, std::string* out,
+                           std::int32_t* valuePos, bool prefixOnly);
+
+enum ExtractMode : int {
+    kExtractAttribute = 0,  // attribute values and URLs in text
+    kExtractCssUrl = 1,     // style-sheet url( arguments, '(' ... ')' recognised
+    kExtractTagName = 2,    // tag name length for inserting an attribute
+    kExtractEventTag = 3,   // tag name length for the event pass
+};
+
+// Copies the delimited value at `from` to `out` and measures its span. Returns the
+// number of characters copied; 0 when the value does not end before the end of the text
+// (then `out` is empty and spanLen 0). A value longer than kMaxValueChars is skipped the
+// same way. spanLen counts characters, delimiters included; quoteLen the delimiter
+// characters at each end. Any output may be null.
+std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, int mode,
+                          std::int32_t* spanLen, std::int32_t* quoteLen);
+
+}  // namespace corvane

@@ -1,0 +1,22 @@
+// Deciding, for every URL found, whether a change is queued and of which kind.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/engine_context.h"
+#include "engine/text_search.h"
+
+namespace corvane {
+
+// Classifies the URL whose value starts at valuePos and queues what it needs.
+// tagPos: the tag's '<', -1 for script text, -2 for a style-sheet url( argument.
+// Returns 1 when a record was committed, 0 when not, -1 when the user stopped.
+int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::int32_t tagPos,
+               std::int32_t valuePos, bool isAttributeValue);
+
+// Queues the canonical form of url when it has unsafe characters. 1 when committed.
+int AddCanonicalRecord(EngineContext& ctx, const std::string& url, std::uint32_t file,
+                       std::int32_t tagPos, std::int32_t valuePos);
+
+}  // namespace corvane

@@ -1,0 +1,47 @@
+// The site's files: rows of full paths with the mark that tells whether a link points to them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace corvane {
+
+class FileList {
+public:
+    static constexpr std::size_t kMaxPath = 260;
+
+    std::int32_t size() const { return static_cast<std::int32_t>(rows_.size()); }
+    const std::string& path(std::int32_t row) const { return rows_[static_cast<std::size_t>(row)].path; }
+    bool referenced(std::int32_t row) const { return rows_[static_cast<std::size_t>(row)].referenced; }
+    void SetReferenced(std::int32_t row, bool mark = true) { rows_[static_cast<std::size_t>(row)].referenced = mark; }
+
+    void Append(const std::string& path);
+    void Insert(std::int32_t row, const std::string& path);
+    void Remove(std::int32_t row);
+    void Clear();
+
+    // First of the first rowsToSearch rows whose text equals `path` ignoring case, after
+    // ".." segments of `path` are resolved (stored rows are compared as they stand); -1 when none.
+    std::int32_t FindFileRow(const std::string& path, std::int32_t rowsToSearch) const;
+
+private:
+    struct Row {
+        std::string path;
+        std::string key;  // path with ASCII letters folded
+        bool referenced = false;
+    };
+    void Invalidate(std::int32_t fromRow);
+
+    std::vector<Row> rows_;
+    // Lowest row of each key among rows [0, indexed_); grown on demand by lookups.
+    mutable std::unordered_map<std::string, std::int32_t> index_;
+    mutable std::int32_t indexed_ = 0;
+};
+
+// Resolves "\.." and "/.." segments as the row lookup does; false when a ".." has
+// no segment before it to remove.
+bool ResolveDotDot(const std::string& path, std::string* out);
+
+}  // namespace corvane
