@@ -210,7 +210,7 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
     }
 
     std::string local;
-    if (static_cast<std::int32_t>(file) < ctx.files.size())
+    if (file < static_cast<std::uint32_t>(ctx.files.size()))
         SplitPath(ctx.files.path(static_cast<std::int32_t>(file)), &local, nullptr, nullptr, nullptr);
     if (local.empty() || local.back() != '\\') local.push_back('\\');
     local += base;

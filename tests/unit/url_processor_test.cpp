@@ -366,9 +366,13 @@ TEST(ProcessUrl, ValueNeverClosedIsPassedOver) {
 
 TEST(ProcessUrl, PageOutsideTheFileListDoesNotBreak) {
     EngineFixture f;
+    f.files.Append("C:\\site\\a.htm");
     f.SetPage("<A href=\"a.htm\">");
-    EXPECT_EQ(ProcessUrl(f.ctx, f.text(), 5, 0, f.After("href="), true), 1);
-    EXPECT_EQ(f.links[0].linkReplacement, "");
+    for (std::uint32_t file : {5u, 0x80000000u}) {
+        EXPECT_EQ(ProcessUrl(f.ctx, f.text(), file, 0, f.After("href="), true), 1);
+        EXPECT_EQ(f.links[f.links.linkCount() - 1].linkReplacement, "file:///C|/site/a.htm");
+        EXPECT_EQ(f.links[f.links.linkCount() - 1].linkFile, file);
+    }
 }
 
 TEST(AddCanonicalRecord, CommitsOnlyWhenSomethingIsEscaped) {
