@@ -486,17 +486,6 @@ TEST(ReviewSort, EqualUrlsTakeTheExchangeOrderNotTheirOriginalOne) {
     EXPECT_EQ(Identities(t), (std::vector<std::int32_t>{4, 2, 5, 0, 3, 1}));
 }
 
-TEST(ReviewSort, SwapsKeepListRowsInPlace) {
-    LinkTable t;
-    Fill(t, {{"b", "x"}, {"a", "y"}});
-    t[0].linkListRow = 0;
-    t[1].linkListRow = 1;
-    ScriptedHost host;
-    SortLinkTable(t, kSortByUrl, host);
-    EXPECT_EQ(t[0].linkUrl, "a");
-    EXPECT_EQ(t[0].linkListRow, 0);
-}
-
 void RandomTable(std::mt19937& rng, int n, LinkTable& a, LinkTable& b) {
     const std::vector<std::string> urls = {"a.htm",     "b.htm",      "img/x.gif",      "http://w.com/", "ftp://f.org/x",
                                            "C:\\s\\a.htm", "c:\\s\\b.htm", "D:\\z.gif",     "ab",            "x",
@@ -629,91 +618,80 @@ TEST(ReviewEdit, NewTextReachesEveryRecordOfTheRowKeepingQuotes) {
     EXPECT_FALSE(r.makeRelative);
 }
 
-TEST(ReviewEdit, EmptyTextOnATargetRowKeepsTheMarker) {
+struct EditCase {
+    const char* url;
+    const char* stored;
+    std::int32_t valuePos;  // the tag is at 4
+    const char* typed;
+    bool makeRelative;
+    bool canonicalize;
+    const char* newStored;
+    const char* row;
+    bool relativeAfter;
+};
+
+class ReviewEditOne : public ::testing::TestWithParam<EditCase> {};
+
+TEST_P(ReviewEditOne, StoredFormRowAndControls) {
+    const EditCase& c = GetParam();
     LinkTable t;
-    Add(t, "x.htm", ":::_blank", 4, 4);
+    Add(t, c.url, c.stored, 4, c.valuePos);
     Group(t);
-    ReplacementEditResult r = ApplyReplacementEdit(t, 0, "", false, true);
-    EXPECT_EQ(t[0].linkReplacement, ":::");
-    EXPECT_EQ(r.rowText, "TARGET (add, 1): \"x.htm\" --> \"\"");
-    EXPECT_EQ(r.editText, "");
+    ReplacementEditResult r = ApplyReplacementEdit(t, 0, c.typed, c.makeRelative, c.canonicalize);
+    EXPECT_TRUE(r.applied);
+    EXPECT_EQ(t[0].linkReplacement, c.newStored);
+    EXPECT_EQ(r.rowText, c.row);
+    EXPECT_EQ(r.makeRelative, c.relativeAfter);
+    std::string plain;
+    UnwrapReplacement(c.newStored, &plain, false);
+    EXPECT_EQ(r.editText, plain);
 }
 
-TEST(ReviewEdit, QuotedTargetKeepsMarkerAndQuotes) {
-    LinkTable t;
-    Add(t, "x.htm", ":::\"_top\"", 4, 9);
-    Group(t);
-    ReplacementEditResult r = ApplyReplacementEdit(t, 0, "_self", false, true);
-    EXPECT_EQ(t[0].linkReplacement, ":::\"_self\"");
-    EXPECT_EQ(r.rowText, "TARGET (modify, 1): \"x.htm\" --> \"_self\"");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReviewEditOne,
+    ::testing::Values(
+        // Drive paths become file URLs and take the relative marker when asked.
+        EditCase{"a.htm", "b.htm", 9, "C|/site/a.htm", true, true, "|||file:///C|/site/a.htm",
+                 "REPLACE (relative, 1): \"a.htm\" --> \"file:///C|/site/a.htm\"", true},
+        EditCase{"a.htm", "b.htm", 9, "FILE:///d|/x.htm", true, false, "|||FILE:///d|/x.htm",
+                 "REPLACE (relative, 1): \"a.htm\" --> \"FILE:///d|/x.htm\"", true},
+        EditCase{"a.htm", "b.htm", 9, "http://www.x.com/a.htm", true, true, "http://www.x.com/a.htm",
+                 "REPLACE (1): \"a.htm\" --> \"http://www.x.com/a.htm\"", false},
+        // The marker goes in front of the quotes, where the rewrite looks for it.
+        EditCase{"a.htm", "\"b.htm\"", 9, "C:\\site\\b.htm", true, true, "|||\"file:///C|/site/b.htm\"",
+                 "REPLACE (relative, 1): \"a.htm\" --> \"file:///C|/site/b.htm\"", true},
+        // Target markers and quotes survive; an empty text keeps them.
+        EditCase{"x.htm", ":::_blank", 4, "", false, true, ":::", "TARGET (add, 1): \"x.htm\" --> \"\"", false},
+        EditCase{"x.htm", ":::\"_top\"", 9, "_self", false, true, ":::\"_self\"",
+                 "TARGET (modify, 1): \"x.htm\" --> \"_self\"", false},
+        EditCase{"a.htm", "\"b.htm\"", 9, "", false, true, "\"\"", "DELETE (1): \"a.htm\"", false},
+        // Delete, and the old URL typed back.
+        EditCase{"a b.htm", "c.htm", 9, "", false, true, "", "DELETE (1): \"a b.htm\"", false},
+        EditCase{"a b.htm", "c.htm", 9, "a b.htm", false, false, "a b.htm", "REPLACE (copy old, 1): \"a b.htm\"", false},
+        EditCase{"a b.htm", "c.htm", 9, "a b.htm", false, true, "a%20b.htm",
+                 "REPLACE (1): \"a b.htm\" --> \"a%20b.htm\"", false}));
 
-TEST(ReviewEdit, EmptyTextOnAQuotedRecordGivesTwoQuotes) {
+TEST(ReviewEdit, CopyOldTakesTheFirstRecordsUrl) {
     LinkTable t;
-    Add(t, "a.htm", "\"b.htm\"");
-    Group(t);
-    ReplacementEditResult r = ApplyReplacementEdit(t, 0, "", false, true);
-    EXPECT_EQ(t[0].linkReplacement, "\"\"");
-    EXPECT_EQ(r.rowText, "DELETE (1): \"a.htm\"");
-}
-
-TEST(ReviewEdit, DeleteAndCopyOld) {
-    LinkTable t;
-    Add(t, "a b.htm", "c.htm");
+    Add(t, "Old.htm", "c.htm");
+    Add(t, "old.htm", "C.htm");
     Group(t);
     std::string old;
     ASSERT_TRUE(CopyOldUrl(t, 0, &old));
-    EXPECT_EQ(old, "a b.htm");
-    // The old URL typed back without canonicalisation is a "copy old" row.
-    ReplacementEditResult r = ApplyReplacementEdit(t, 0, old, false, false);
-    EXPECT_EQ(r.rowText, "REPLACE (copy old, 1): \"a b.htm\"");
-    r = ApplyReplacementEdit(t, 0, "", false, true);
-    EXPECT_EQ(t[0].linkReplacement, "");
-    EXPECT_EQ(r.rowText, "DELETE (1): \"a b.htm\"");
+    EXPECT_EQ(old, "Old.htm");
     EXPECT_FALSE(CopyOldUrl(t, 5, &old));
     EXPECT_FALSE(CopyOldUrl(t, -1, &old));
 }
 
-TEST(ReviewEdit, MakeRelativeMarksADrivePath) {
+TEST(ReviewEdit, SelectionAfterARelativeEditShowsTheMarkerChecked) {
     LinkTable t;
     Add(t, "a.htm", "b.htm");
     Group(t);
-    ReplacementEditResult r = ApplyReplacementEdit(t, 0, "C|/site/a.htm", true, true);
-    EXPECT_EQ(t[0].linkReplacement, "|||file:///C|/site/a.htm");
-    EXPECT_EQ(r.rowText, "REPLACE (relative, 1): \"a.htm\" --> \"file:///C|/site/a.htm\"");
-    EXPECT_EQ(r.editText, "file:///C|/site/a.htm");
-    EXPECT_TRUE(r.makeRelative);
+    ReplacementEditResult r = ApplyReplacementEdit(t, 0, "C:\\site\\a.htm", true, true);
     ReviewSelection s = UpdateReviewSelection(t, 0, r.rowText);
+    EXPECT_TRUE(s.actionsEnabled);
     EXPECT_TRUE(s.makeRelative);
     EXPECT_EQ(s.editText, "file:///C|/site/a.htm");
-}
-
-TEST(ReviewEdit, MakeRelativeIgnoresCaseOfTheFileProtocol) {
-    LinkTable t;
-    Add(t, "a.htm", "b.htm");
-    Group(t);
-    ReplacementEditResult r = ApplyReplacementEdit(t, 0, "FILE:///d|/x.htm", true, false);
-    EXPECT_TRUE(r.makeRelative);
-    EXPECT_EQ(t[0].linkReplacement, "|||FILE:///d|/x.htm");
-}
-
-TEST(ReviewEdit, MakeRelativeOnAnInternetAddressIsDropped) {
-    LinkTable t;
-    Add(t, "a.htm", "b.htm");
-    Group(t);
-    ReplacementEditResult r = ApplyReplacementEdit(t, 0, "http://www.x.com/a.htm", true, true);
-    EXPECT_EQ(t[0].linkReplacement, "http://www.x.com/a.htm");
-    EXPECT_FALSE(r.makeRelative);
-}
-
-TEST(ReviewEdit, MakeRelativeOnAQuotedRecordPutsTheMarkerBeforeTheQuotes) {
-    LinkTable t;
-    Add(t, "a.htm", "\"b.htm\"");
-    Group(t);
-    ReplacementEditResult r = ApplyReplacementEdit(t, 0, "C:\\site\\b.htm", true, true);
-    EXPECT_EQ(t[0].linkReplacement, "|||\"file:///C|/site/b.htm\"");
-    EXPECT_EQ(r.rowText, "REPLACE (relative, 1): \"a.htm\" --> \"file:///C|/site/b.htm\"");
-    EXPECT_EQ(r.editText, "file:///C|/site/b.htm");
 }
 
 TEST(ReviewEdit, RowWithoutRecordsOrWithoutNumberChangesNothing) {
