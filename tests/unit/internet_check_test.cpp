@@ -467,6 +467,27 @@ TEST_F(InternetCheckLocalServer, F10SkipsASilentServerAndItsLateAnswerIsIgnored)
     EXPECT_EQ(host.lines.size(), 2u);
 }
 
+TEST(InternetCheckAbandoned, ProberEndsSoonWhileTheServerStaysSilent) {
+    LocalHttpServer server;  // outlives the prober: the abandoned request is never answered
+    ASSERT_TRUE(server.running());
+    std::chrono::steady_clock::time_point dropped;
+    {
+        std::unique_ptr<UrlProber> prober = CreateSystemUrlProber();
+        InternetCheckHost host;
+        InternetCheck check(host, *prober);
+        check.OpenSession();
+        const auto start = std::chrono::steady_clock::now();
+        host.poll = [&server, start] {
+            const bool late = std::chrono::steady_clock::now() - start > std::chrono::seconds(20);
+            return server.RequestCount("/hang") > 0 || late ? kPollSkip : kPollNothing;
+        };
+        EXPECT_EQ(check.CheckInternetUrl(server.Url("/hang")), 0);
+        EXPECT_EQ(server.RequestCount("/hang"), 1);
+        dropped = std::chrono::steady_clock::now();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - dropped, std::chrono::seconds(10));
+}
+
 TEST_F(InternetCheckLocalServer, EscStopsWhileTheServerIsSilent) {
     PressWhenHeld("/hang", kPollStop);
     const std::string url = server.Url("/hang");
