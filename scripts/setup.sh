@@ -21,6 +21,8 @@ packages=(
     libcurl4-openssl-dev
     # Fuzzing (libFuzzer lives in the compiler runtime) and leak checks
     clang libclang-rt-14-dev valgrind
+    # Peak memory of the benchmarks
+    time
     # Fetching and unpacking Debian source packages
     dpkg-dev ca-certificates
 )
