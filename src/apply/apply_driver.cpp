@@ -22,11 +22,25 @@ void SwapUnits(std::vector<unsigned char>& bytes) {
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
 }
 
-// A name beside `path` where the new text is written before it takes the file's place.
+// Paths are limited to 259 characters (the system's 260 with the terminator).
+constexpr std::size_t kMaxPathChars = 259;
+
+// The n-th name beside `path` where the new text is written before it takes the file's
+// place: "<path>.~cv", "<path>.~cv1", ...; when that would pass the path limit, "~cv",
+// "~cv1", ... in the same folder, so that a long path is not taken for a disk error.
+std::string TempCandidate(const std::string& path, int n) {
+    const std::string number = n > 0 ? std::to_string(n) : std::string();
+    std::string beside = path + ".~cv" + number;
+    if (beside.size() <= kMaxPathChars) return beside;
+    std::string folder;
+    SplitPath(path, &folder, nullptr, nullptr, nullptr);
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    return folder + "~cv" + number;
+}
+
 bool ChooseTempName(FileSystem& fs, const std::string& path, std::string* temp) {
     for (int n = 0; n < 100; ++n) {
-        std::string candidate = path + ".~cv";
-        if (n > 0) candidate += std::to_string(n);
+        std::string candidate = TempCandidate(path, n);
         if (!fs.FileExists(candidate)) {
             *temp = std::move(candidate);
             return true;

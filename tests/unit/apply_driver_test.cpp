@@ -144,7 +144,7 @@ public:
 std::vector<std::string> TempFiles(const MemoryFileSystem& fs) {
     std::vector<std::string> found;
     for (const std::string& path : fs.Files())
-        if (path.find(".~cv") != std::string::npos) found.push_back(path);
+        if (path.find("~cv") != std::string::npos) found.push_back(path);
     return found;
 }
 
@@ -310,6 +310,29 @@ TEST(ApplyDriver, LeftoverTemporaryFileIsNeitherUsedNorRemoved) {
     EXPECT_EQ(site.fs.Content("C:\\site\\index.htm"), SiteFiles()[0].newText);
     EXPECT_EQ(site.fs.Content("C:\\site\\index.htm.~cv"), "someone's file");
     EXPECT_EQ(TempFiles(site.fs).size(), 1u);
+}
+
+TEST(ApplyDriver, PathAtTheLengthLimitIsWrittenThroughAShortTemporaryName) {
+    Site site(false);
+    const std::string page = "C:\\site\\" + std::string(247, 'p') + ".htm";
+    ASSERT_EQ(page.size(), 259u);
+    site.files.Append(page);
+    site.fs.AddFile(page, "<a href=\"x.htm\">");
+    LinkRecord& r = site.links.Pending();
+    r.linkReplacement = "y.htm";
+    r.linkFile = 7;
+    r.linkValuePos = 8;
+    r.linkValueLen = 7;
+    r.linkQuoteLen = 1;
+    site.links.Commit();
+    EXPECT_EQ(site.Apply(), 5);
+    EXPECT_EQ(site.fs.Content(page), "<a href=\"y.htm\">");
+    for (const std::string& line : site.fs.journal()) {
+        if (line.rfind("write ", 0) == 0) {
+            EXPECT_LE(line.size(), 6u + 259u) << line;
+        }
+    }
+    EXPECT_TRUE(TempFiles(site.fs).empty());
 }
 
 // After any failure: every site file holds its old bytes or its new ones; when it holds the
