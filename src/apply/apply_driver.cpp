@@ -1,6 +1,7 @@
 // Writes the queued changes into the site's files, keeping backups, without ever losing a file's content.
 #include "apply/apply_driver.h"
 
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -88,11 +89,15 @@ std::int32_t ApplyAllChanges(const ApplyContext& context) {
     OperationHost& host = context.host;
     const std::int32_t fileCount = rewrite.files.size();
     std::int32_t total = 0;
+    // A file listed twice is written once: a second time would put the first new text into
+    // its backup and apply changes measured on the old text to the new one.
+    std::unordered_set<std::string> seen;
 
     for (std::int32_t i = 0; i < fileCount; ++i) {
         const std::string path = rewrite.files.path(i);
         std::vector<unsigned char> text;
-        if (IsProcessable(path) && fs.ReadWholeFile(path, text) && !text.empty()) {
+        if (IsProcessable(path) && seen.insert(FoldCase(path)).second && fs.ReadWholeFile(path, text) &&
+            !text.empty()) {
             host.AddLogLine("Processing \"" + path + "\" (" + std::to_string(text.size()) + " bytes) ... ", false);
             // Big-endian files are rewritten as little-endian text and turned back in memory,
             // so each file is written once, whole, in its own byte order.

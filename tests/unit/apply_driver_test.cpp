@@ -312,6 +312,17 @@ TEST(ApplyDriver, LeftoverTemporaryFileIsNeitherUsedNorRemoved) {
     EXPECT_EQ(TempFiles(site.fs).size(), 1u);
 }
 
+TEST(ApplyDriver, FileListedTwiceIsWrittenOnce) {
+    Site site;
+    site.files.Append("C:\\SITE\\INDEX.HTM");
+    site.Queue(0, "<a", "\"old.htm\"", "other.htm");
+    site.links[site.links.linkCount() - 1].linkFile = 7;
+    EXPECT_EQ(site.Apply(), 4);
+    EXPECT_EQ(site.fs.Content("C:\\site\\index.htm"), SiteFiles()[0].newText);
+    EXPECT_EQ(site.fs.Content("C:\\site\\index.htm.bak"), SiteFiles()[0].text);
+    EXPECT_EQ(site.host.log.size(), 4u);
+}
+
 TEST(ApplyDriver, PathAtTheLengthLimitIsWrittenThroughAShortTemporaryName) {
     Site site(false);
     const std::string page = "C:\\site\\" + std::string(247, 'p') + ".htm";
