@@ -1,0 +1,39 @@
+// Files and folders on a POSIX system, seen by the core through Windows-form paths (Z: is /).
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace corvane {
+
+// Presents host paths in Windows form the way Wine does: Z: is the host's root, and any other
+// drive letter may be mapped to a host folder (C:\site\a.htm is <folder of C>/site/a.htm).
+// Names are case-sensitive, as the host's file system is.
+class PosixFileSystem : public FileSystem {
+public:
+    PosixFileSystem();
+
+    // Maps drive `letter` (either case) to `hostFolder`; an empty folder removes the mapping.
+    void MapDrive(char letter, const std::string& hostFolder);
+
+    // The host path of a Windows-form path; false when it names no mapped drive.
+    bool WindowsToHostPath(const std::string& windowsPath, std::string* hostPath) const;
+    // A host path (relative ones are taken from the working folder) in Windows form, through the
+    // drive whose folder is the longest prefix of it, else through Z:.
+    std::string HostToWindowsPath(const std::string& hostPath) const;
+
+    bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) override;
+    int ReadFirstBytes(const std::string& path, unsigned char* buffer, int count) override;
+    bool WriteNewFile(const std::string& path, const void* data, std::size_t size) override;
+    bool MoveFile(const std::string& from, const std::string& to, bool replaceExisting) override;
+    bool DeleteFile(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    bool ListFolder(const std::string& folder, const std::function<bool(const FolderEntry&)>& visit) override;
+
+private:
+    std::map<char, std::string> drives_;  // upper-case letter -> host folder without trailing '/' ("" for /)
+};
+
+}  // namespace corvane

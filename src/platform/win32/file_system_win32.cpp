@@ -1,0 +1,169 @@
+// Files and folders through CreateFileA, MoveFileExA, DeleteFileA and FindFirstFileA.
+#include "platform/win32/file_system_win32.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+// <windows.h> maps these names to their ANSI or wide functions; here they are our own methods.
+#undef MoveFile
+#undef DeleteFile
+
+#include <new>
+
+namespace corvane {
+namespace {
+
+// Positions into a file's text are 32-bit signed: a file of 2 GiB or more cannot be read.
+constexpr LONGLONG kMaxReadableSize = 0x7FFFFFFF;
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() {
+        if (valid()) ::CloseHandle(h_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    HANDLE get() const { return h_; }
+    // Closes now and tells whether the close succeeded.
+    bool Close() {
+        HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return ::CloseHandle(h) != 0;
+    }
+
+private:
+    HANDLE h_;
+};
+
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE h) : h_(h) {}
+    ~FindHandle() {
+        if (h_ != INVALID_HANDLE_VALUE) ::FindClose(h_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+bool UsablePath(const std::string& path) { return !path.empty() && path.find('\0') == std::string::npos; }
+
+HANDLE OpenForReading(const std::string& path, DWORD hints) {
+    return ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL | hints, nullptr);
+}
+
+// Reads exactly `count` bytes; false on an error or an early end of the file.
+bool ReadExactly(HANDLE h, unsigned char* buffer, DWORD count, DWORD* got) {
+    *got = 0;
+    while (*got < count) {
+        DWORD n = 0;
+        if (!::ReadFile(h, buffer + *got, count - *got, &n, nullptr)) return false;
+        if (n == 0) return false;
+        *got += n;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Win32FileSystem::ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) {
+    if (!UsablePath(path)) return false;
+    FileHandle file(OpenForReading(path, FILE_FLAG_SEQUENTIAL_SCAN));
+    if (!file.valid()) return false;
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > kMaxReadableSize) return false;
+    std::vector<unsigned char> buffer;
+    try {
+        buffer.resize(static_cast<std::size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    DWORD got = 0;
+    if (!buffer.empty() && !ReadExactly(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got))
+        return false;
+    out.swap(buffer);
+    return true;
+}
+
+int Win32FileSystem::ReadFirstBytes(const std::string& path, unsigned char* buffer, int count) {
+    if (!UsablePath(path)) return -1;
+    FileHandle file(OpenForReading(path, 0));
+    if (!file.valid()) return -1;
+    if (count <= 0) return 0;
+    if (buffer == nullptr) return -1;
+    DWORD got = 0;
+    while (got < static_cast<DWORD>(count)) {
+        DWORD n = 0;
+        if (!::ReadFile(file.get(), buffer + got, static_cast<DWORD>(count) - got, &n, nullptr)) return -1;
+        if (n == 0) break;
+        got += n;
+    }
+    return static_cast<int>(got);
+}
+
+bool Win32FileSystem::WriteNewFile(const std::string& path, const void* data, std::size_t size) {
+    if (!UsablePath(path) || (data == nullptr && size > 0)) return false;
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+    if (!file.valid()) return false;
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    std::size_t done = 0;
+    bool ok = true;
+    while (ok && done < size) {
+        std::size_t chunk = size - done;
+        if (chunk > (1u << 30)) chunk = 1u << 30;
+        DWORD written = 0;
+        ok = ::WriteFile(file.get(), bytes + done, static_cast<DWORD>(chunk), &written, nullptr) && written > 0;
+        done += written;
+    }
+    ok = ok && ::FlushFileBuffers(file.get());
+    ok = file.Close() && ok;
+    if (!ok) ::DeleteFileA(path.c_str());
+    return ok;
+}
+
+bool Win32FileSystem::MoveFile(const std::string& from, const std::string& to, bool replaceExisting) {
+    if (!UsablePath(from) || !UsablePath(to)) return false;
+    DWORD flags = MOVEFILE_WRITE_THROUGH;
+    if (replaceExisting) flags |= MOVEFILE_REPLACE_EXISTING;
+    return ::MoveFileExA(from.c_str(), to.c_str(), flags) != 0;
+}
+
+bool Win32FileSystem::DeleteFile(const std::string& path) {
+    return UsablePath(path) && ::DeleteFileA(path.c_str()) != 0;
+}
+
+bool Win32FileSystem::FileExists(const std::string& path) {
+    return UsablePath(path) && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Win32FileSystem::ListFolder(const std::string& folder, const std::function<bool(const FolderEntry&)>& visit) {
+    if (!UsablePath(folder)) return false;
+    std::string pattern = folder;
+    if (pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+    pattern += "*.*";
+    WIN32_FIND_DATAA data;
+    FindHandle find(::FindFirstFileA(pattern.c_str(), &data));
+    if (find.get() == INVALID_HANDLE_VALUE) {
+        // A drive's root folder has no "." entry: an empty one finds nothing at all.
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+    do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        FolderEntry entry;
+        entry.name = name;
+        entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (!visit(entry)) return true;
+    } while (::FindNextFileA(find.get(), &data));
+    return ::GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+}  // namespace corvane
