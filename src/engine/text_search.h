@@ -11,6 +11,8 @@ constexpr std::int32_t kMaxValueChars = 65534;
 
 // A file's text as read from disk (UTF-16 already in little-endian order).
 // Positions are byte offsets; the character width is 1 for encoding 0 and 2 otherwise.
+// A trailing odd byte of UTF-16 text is no character; a search that starts inside a
+// UTF-16 character starts at the next one.
 struct Text {
     const unsigned char* data = nullptr;
     std::int32_t size = 0;       // bytes
@@ -47,9 +49,9 @@ enum FindScope : int {
 std::int32_t FindText(const Text& t, std::int32_t end, const char* needle, std::int32_t from, int scope);
 
 // Finds attribute `name` in the tag that continues at `from`. Returns the number of value
-// characters copied to `out` (0: not found). With prefixOnly, returns the name's length at
-// the first match. `valuePos` receives the position of the value's first character (its
-// opening delimiter, if any). Either output may be null.
+// characters copied to `out` (0: not found or empty; at most kMaxValueChars). With prefixOnly,
+// returns the name's length at the first match. `valuePos` receives the position of the
+// value's first character (its opening delimiter, if any), else -1. Either output may be null.
 std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, std::string* out,
                            std::int32_t* valuePos, bool prefixOnly);
 
@@ -63,8 +65,9 @@ enum ExtractMode : int {
 // Copies the delimited value at `from` to `out` and measures its span. Returns the
 // number of characters copied; 0 when the value does not end before the end of the text
 // (then `out` is empty and spanLen 0). A value longer than kMaxValueChars is skipped the
-// same way. spanLen counts characters, delimiters included; quoteLen the delimiter
-// characters at each end. Any output may be null.
+// same way, and so is a url( argument that meets a '{' or '}' before its ')'. An
+// undelimited value also ends at a tab or line break. spanLen counts characters,
+// delimiters included; quoteLen the delimiter characters at each end. Any output may be null.
 std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, int mode,
                           std::int32_t* spanLen, std::int32_t* quoteLen);
 

@@ -15,15 +15,19 @@ public:
     std::int32_t size() const { return static_cast<std::int32_t>(rows_.size()); }
     const std::string& path(std::int32_t row) const { return rows_[static_cast<std::size_t>(row)].path; }
     bool referenced(std::int32_t row) const { return rows_[static_cast<std::size_t>(row)].referenced; }
-    void SetReferenced(std::int32_t row, bool mark = true) { rows_[static_cast<std::size_t>(row)].referenced = mark; }
+    // A row outside the list is passed over.
+    void SetReferenced(std::int32_t row, bool mark = true);
 
     void Append(const std::string& path);
+    // A row beyond the ends inserts at the nearer end.
     void Insert(std::int32_t row, const std::string& path);
+    // A row outside the list is passed over.
     void Remove(std::int32_t row);
     void Clear();
 
     // First of the first rowsToSearch rows whose text equals `path` ignoring case, after
     // ".." segments of `path` are resolved (stored rows are compared as they stand); -1 when none.
+    // A path longer than kMaxPath never matches.
     std::int32_t FindFileRow(const std::string& path, std::int32_t rowsToSearch) const;
 
 private:

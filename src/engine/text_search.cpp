@@ -1,0 +1,300 @@
+// Search primitives over a file's raw text: every read is bounds-checked, every step is one character.
+#include "engine/text_search.h"
+
+#include <array>
+#include <cstring>
+#include <utility>
+
+#include "platform/ansi_code_page.h"
+
+namespace corvane {
+namespace {
+
+using Pos = std::int64_t;  // wide enough that position + length never overflows
+
+// One 8-bit character for every UTF-16 unit, built once: a scan must not call the code page per character.
+const unsigned char* UnitTable() {
+    static const std::array<unsigned char, 65536> table = [] {
+        std::array<unsigned char, 65536> t{};
+        const AnsiCodePage& page = SystemCodePage();
+        for (std::uint32_t u = 0; u < t.size(); ++u) {
+            unsigned char c = page.FromUtf16(static_cast<std::uint16_t>(u));
+            // Every ANSI code page keeps ASCII as it is, so an ASCII result for another unit is a
+            // best-fit guess (a full-width '<' read as '<'); markup must not see it as the real thing.
+            if (u >= 0x80 && c < 0x80) c = '_';
+            t[u] = c;
+        }
+        t[0] = 0;
+        return t;
+    }();
+    return table.data();
+}
+
+unsigned char Fold(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
+
+bool IsQuote(unsigned char c) { return c == '"' || c == '\''; }
+
+// The text as whole characters: a trailing odd byte of UTF-16 text is not one.
+struct Scan {
+    const unsigned char* d;
+    Pos limit;
+    Pos w;
+    const unsigned char* units;
+
+    explicit Scan(const Text& t)
+        : d(t.data),
+          limit(t.data && t.size > 0 ? t.size - t.size % t.width() : 0),
+          w(t.width()),
+          units(t.width() == 2 ? UnitTable() : nullptr) {}
+
+    bool Has(Pos p) const { return p >= 0 && p + w <= limit; }
+    unsigned char At(Pos p) const {
+        if (!Has(p)) return 0;
+        if (w == 1) return d[p];
+        return units[d[p] | (d[p + 1] << 8)];
+    }
+    // A start position inside a UTF-16 character moves on to the next character.
+    Pos Align(Pos p) const { return w == 2 ? (p + 1) & ~Pos{1} : p; }
+    bool BackslashQuote(Pos p, unsigned char quote) const { return At(p) == '\\' && At(p + w) == quote; }
+    bool BackslashAnyQuote(Pos p) const { return At(p) == '\\' && IsQuote(At(p + w)); }
+    // '<' or '>' that is not part of a comparison such as ">=".
+    bool Bracket(Pos p, unsigned char bracket) const { return At(p) == bracket && At(p + w) != '='; }
+    bool TagBracket(Pos p) const { return Bracket(p, '<') || Bracket(p, '>'); }
+
+    bool NameAt(Pos p, const char* name, Pos n) const {
+        if (p < 0 || p + n * w > limit) return false;
+        for (Pos i = 0; i < n; ++i, p += w)
+            if (Fold(At(p)) != Fold(static_cast<unsigned char>(name[i]))) return false;
+        return true;
+    }
+};
+
+bool IsControl(unsigned char c) { return c >= 1 && c <= 31; }
+bool IsBlank(unsigned char c) { return c >= 1 && c <= 32; }
+
+bool ScopeStops(const Scan& s, Pos p, int scope) {
+    switch (scope) {
+        case kScopeTagOpen: return s.Bracket(p, '<');
+        case kScopeTagClose: return s.Bracket(p, '>');
+        case kScopeDoubleQuote: return s.At(p) == '"';
+        case kScopeSingleQuote: return s.At(p) == '\'';
+        case kScopeEscDouble: return s.BackslashQuote(p, '"');
+        case kScopeEscSingle: return s.BackslashQuote(p, '\'');
+        case kScopeSpace: return s.At(p) == ' ';
+        default: return false;
+    }
+}
+
+}  // namespace
+
+Text MakeText(const void* data, std::int32_t size, std::uint8_t encoding) {
+    Text t;
+    t.data = static_cast<const unsigned char*>(data);
+    t.size = (data && size > 0) ? size : 0;
+    t.encoding = encoding;
+    return t;
+}
+
+unsigned char CharAt(const Text& t, std::int32_t pos) { return Scan(t).At(pos); }
+
+std::int32_t FindTag(const Text& t, const char* name, std::int32_t from) {
+    const Scan s(t);
+    if (from < 0 || from >= s.limit) return -1;
+    if (!name) name = "";
+    const Pos n = static_cast<Pos>(std::strlen(name));
+    for (Pos p = s.Align(from); s.Has(p); p += s.w)
+        if (s.At(p) == '<' && s.NameAt(p + s.w, name, n)) return static_cast<std::int32_t>(p);
+    return -1;
+}
+
+std::int32_t SkipToTagEnd(const Text& t, std::int32_t p) {
+    const Scan s(t);
+    if (p < 0 || p >= s.limit) return -1;
+    for (Pos q = s.Align(p); s.Has(q); q += s.w) {
+        if (!s.Bracket(q, '>')) continue;
+        Pos r = q + s.w;
+        while (s.Has(r) && IsControl(s.At(r))) r += s.w;
+        return s.Has(r) ? static_cast<std::int32_t>(r) : -1;
+    }
+    return -1;
+}
+
+std::int32_t FindText(const Text& t, std::int32_t end, const char* needle, std::int32_t from, int scope) {
+    const Scan s(t);
+    if (scope < kScopeTagOpen || scope > kScopeSpace) return -1;
+    if (from < 0 || from >= s.limit) return -1;
+    if (!needle) needle = "";
+    const Pos n = static_cast<Pos>(std::strlen(needle));
+    const Pos stop = end < s.limit ? end : s.limit;
+    // A naive compare at each position; the stop condition is checked wherever the compare reaches,
+    // so a match never straddles a place where the scope ends.
+    for (Pos p = s.Align(from); p + s.w <= stop; p += s.w) {
+        if (ScopeStops(s, p, scope)) return -1;
+        Pos i = 0;
+        for (Pos q = p; i < n; ++i, q += s.w) {
+            if (q + s.w > stop) return -1;  // no later start can fit either
+            if (i > 0 && ScopeStops(s, q, scope)) return -1;
+            if (Fold(s.At(q)) != Fold(static_cast<unsigned char>(needle[i]))) break;
+        }
+        if (i == n) return static_cast<std::int32_t>(p);
+    }
+    return -1;
+}
+
+std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, std::string* out,
+                           std::int32_t* valuePos, bool prefixOnly) {
+    if (out) out->clear();
+    if (valuePos) *valuePos = -1;
+    const Scan s(t);
+    if (from < 0 || from >= s.limit || !name || !*name) return 0;
+    const Pos n = static_cast<Pos>(std::strlen(name));
+    const Pos w = s.w;
+
+    Pos p = s.Align(from);
+    while (s.Has(p) && IsBlank(s.At(p))) p += w;
+
+    // Find the name outside quoted stretches, within this tag.
+    bool found = false;
+    while (s.Has(p)) {
+        const unsigned char c = s.At(p);
+        if (IsQuote(c)) {
+            Pos q = p + w;
+            while (s.Has(q) && s.At(q) != c) q += w;
+            if (!s.Has(q)) return 0;
+            p = q + w;
+            continue;
+        }
+        if (s.BackslashAnyQuote(p)) {
+            const unsigned char quote = s.At(p + w);
+            Pos q = p + 2 * w;
+            while (s.Has(q) && !s.BackslashQuote(q, quote)) q += w;
+            if (!s.Has(q)) return 0;
+            p = q + 2 * w;
+            continue;
+        }
+        if (s.TagBracket(p)) return 0;
+        if (s.NameAt(p, name, n)) {
+            found = true;
+            break;
+        }
+        p += w;
+    }
+    if (!found) return 0;
+    if (prefixOnly) return static_cast<std::int32_t>(n < kMaxValueChars ? n : kMaxValueChars);
+
+    p += n * w;
+    while (s.Has(p) && IsBlank(s.At(p))) p += w;
+    if (s.At(p) != '=') return 0;
+    p += w;
+    while (s.Has(p) && IsBlank(s.At(p))) p += w;
+    if (s.At(p) == 0) return 0;  // a NUL, or the end of the text
+
+    if (valuePos) *valuePos = static_cast<std::int32_t>(p);
+    int kind = 0;
+    unsigned char quote = 0;
+    if (IsQuote(s.At(p))) {
+        kind = 1;
+        quote = s.At(p);
+        p += w;
+    } else if (s.BackslashAnyQuote(p)) {
+        kind = 3;
+        quote = s.At(p + w);
+        p += 2 * w;
+    }
+
+    // An empty quoted value ends at its closing quote like any other: nothing is copied, 0 results,
+    // and valuePos still tells where the empty value stands.
+    std::int32_t count = 0;
+    for (; s.Has(p) && count < kMaxValueChars; p += w) {
+        const unsigned char c = s.At(p);
+        if (c == 0 || s.TagBracket(p)) break;
+        if (kind == 0 && (c == ' ' || IsControl(c) || IsQuote(c) || s.BackslashAnyQuote(p))) break;
+        if (kind == 1 && c == quote) break;
+        if (kind == 3 && s.BackslashQuote(p, quote)) break;
+        if (IsControl(c)) continue;  // line breaks inside a quoted value are not part of it
+        if (out) out->push_back(static_cast<char>(c));
+        ++count;
+    }
+    return count;
+}
+
+std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, int mode,
+                          std::int32_t* spanLen, std::int32_t* quoteLen) {
+    if (out) out->clear();
+    if (spanLen) *spanLen = 0;
+    if (quoteLen) *quoteLen = 0;
+    const Scan s(t);
+    if (from < 0 || from >= s.limit) return 0;
+    const Pos w = s.w;
+
+    Pos p = from;
+    std::int32_t span = 0;
+    std::int32_t quotes = 0;
+    // 0 none; a quote; a backslash + quote; ')' for a value opened by '('.
+    int kind = 0;
+    unsigned char closing = 0;
+    const unsigned char first = s.At(p);
+    if (IsQuote(first)) {
+        kind = 1;
+        closing = first;
+        quotes = 1;
+    } else if (s.BackslashAnyQuote(p)) {
+        kind = 2;
+        closing = s.At(p + w);
+        quotes = 2;
+    } else if (mode == kExtractCssUrl && first == '(') {
+        kind = 3;
+        closing = ')';
+        quotes = 1;
+    }
+    span += quotes;
+    p += quotes * w;
+    while (s.Has(p) && IsControl(s.At(p))) {
+        ++span;
+        p += w;
+    }
+
+    std::string value;
+    bool ended = false;
+    for (; s.Has(p); p += w) {
+        const unsigned char c = s.At(p);
+        if (c == 0) {
+            ended = true;
+            break;
+        }
+        if ((kind == 1 || kind == 3) && c == closing) {
+            span += 1;
+            ended = true;
+            break;
+        }
+        if (kind == 2 && s.BackslashQuote(p, closing)) {
+            span += 2;
+            ended = true;
+            break;
+        }
+        // A brace means the style rule ended before the url( argument was closed.
+        if (kind == 3 && (c == '{' || c == '}')) break;
+        // An unquoted value or tag name also ends at a line break or tab: it never spans one.
+        if (kind == 0 && (c == ' ' || IsControl(c) || IsQuote(c) || s.BackslashAnyQuote(p))) {
+            ended = true;
+            break;
+        }
+        if ((mode == kExtractAttribute && s.TagBracket(p)) || (mode == kExtractTagName && s.Bracket(p, '>')) ||
+            (mode == kExtractEventTag && (c == '>' || c == ' '))) {
+            ended = true;
+            break;
+        }
+        if (static_cast<std::int32_t>(value.size()) >= kMaxValueChars) break;  // too long: skipped
+        value.push_back(static_cast<char>(c));
+        ++span;
+    }
+    if (!ended) return 0;
+
+    if (spanLen) *spanLen = span;
+    if (quoteLen) *quoteLen = quotes;
+    const std::int32_t count = static_cast<std::int32_t>(value.size());
+    if (out) *out = std::move(value);
+    return count;
+}
+
+}  // namespace corvane

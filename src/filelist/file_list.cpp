@@ -1,0 +1,98 @@
+// The file list's rows and the row lookup by path, kept fast by an index that grows with the lookups.
+#include "filelist/file_list.h"
+
+#include <utility>
+
+namespace corvane {
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string FoldKey(const std::string& path) {
+    std::string key = path;
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return key;
+}
+
+}  // namespace
+
+bool ResolveDotDot(const std::string& path, std::string* out) {
+    std::string s = path;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const bool dotDot = IsSeparator(s[i]) && i + 2 < s.size() && s[i + 1] == '.' && s[i + 2] == '.' &&
+                            (i + 3 == s.size() || IsSeparator(s[i + 3]));
+        if (!dotDot) {
+            ++i;
+            continue;
+        }
+        std::size_t prev = i;
+        while (prev > 0 && !IsSeparator(s[prev - 1])) --prev;
+        if (prev == 0) return false;  // nothing before the ".." to remove
+        --prev;
+        if (i + 3 == s.size())
+            s.erase(prev + 1);  // a trailing ".." leaves the folder with its separator
+        else
+            s.erase(prev, i + 3 - prev);
+        i = prev;  // the segment before may now be followed by another ".."
+    }
+    if (out) *out = std::move(s);
+    return true;
+}
+
+void FileList::Append(const std::string& path) { Insert(size(), path); }
+
+void FileList::Insert(std::int32_t row, const std::string& path) {
+    if (row < 0) row = 0;
+    if (row > size()) row = size();
+    Invalidate(row);
+    Row r;
+    r.path = path;
+    r.key = FoldKey(path);
+    rows_.insert(rows_.begin() + row, std::move(r));
+}
+
+void FileList::Remove(std::int32_t row) {
+    if (row < 0 || row >= size()) return;
+    Invalidate(row);
+    rows_.erase(rows_.begin() + row);
+}
+
+void FileList::Clear() {
+    rows_.clear();
+    index_.clear();
+    indexed_ = 0;
+}
+
+void FileList::SetReferenced(std::int32_t row, bool mark) {
+    if (row < 0 || row >= size()) return;
+    rows_[static_cast<std::size_t>(row)].referenced = mark;
+}
+
+// Rows from fromRow on are about to move: forget every entry that names one of them. Walking
+// only those rows keeps a run of removals from the bottom up linear in all.
+void FileList::Invalidate(std::int32_t fromRow) {
+    if (fromRow >= indexed_) return;
+    for (std::int32_t r = fromRow; r < indexed_; ++r) {
+        auto it = index_.find(rows_[static_cast<std::size_t>(r)].key);
+        if (it != index_.end() && it->second >= fromRow) index_.erase(it);
+    }
+    indexed_ = fromRow;
+}
+
+std::int32_t FileList::FindFileRow(const std::string& path, std::int32_t rowsToSearch) const {
+    if (path.size() > kMaxPath) return -1;
+    std::string resolved;
+    if (!ResolveDotDot(path, &resolved)) return -1;
+    const std::int32_t limit = rowsToSearch < size() ? rowsToSearch : size();
+    if (limit <= 0) return -1;
+    // emplace keeps the first row of a key, so the index always names the lowest one.
+    for (; indexed_ < limit; ++indexed_)
+        index_.emplace(rows_[static_cast<std::size_t>(indexed_)].key, indexed_);
+    auto it = index_.find(FoldKey(resolved));
+    if (it == index_.end() || it->second >= limit) return -1;
+    return it->second;
+}
+
+}  // namespace corvane
