@@ -1,0 +1,135 @@
+// Proposing a file of the site for a broken link and queuing the replacement or deletion.
+#include "engine/replacement_search.h"
+
+#include <algorithm>
+
+#include "engine/engine_context.h"
+#include "engine/url_text.h"
+
+namespace corvane {
+
+namespace {
+
+std::string FileNamePart(const std::string& text) {
+    const std::size_t sep = text.find_last_of("\\/");
+    return sep == std::string::npos ? text : text.substr(sep + 1);
+}
+
+// How many characters the two texts share at their ends, letter case counting.
+std::size_t CommonEnding(const std::string& a, const std::string& b) {
+    std::size_t n = 0;
+    while (n < a.size() && n < b.size() && a[a.size() - 1 - n] == b[b.size() - 1 - n]) ++n;
+    return n;
+}
+
+bool IsQuote(unsigned char c) { return c == '"' || c == '\''; }
+
+// Whether the value at valuePos carries its own delimiter (so that no quotes need adding).
+bool ValueIsDelimited(const Text& text, std::int32_t valuePos, bool parenthesisCounts) {
+    if (valuePos < 0) return false;
+    const unsigned char c = CharAt(text, valuePos);
+    if (IsQuote(c)) return true;
+    if (c == '\\' && valuePos <= text.size - 2 * text.width() && IsQuote(CharAt(text, valuePos + text.width())))
+        return true;
+    return parenthesisCounts && c == '(';
+}
+
+}  // namespace
+
+void SavedFromTable::Add(const std::string& decodedUrl, std::uint32_t row) {
+    urls_.push_back(decodedUrl);
+    rows_.push_back(row);
+}
+
+void SavedFromTable::Clear() {
+    std::vector<std::string>().swap(urls_);
+    std::vector<std::uint32_t>().swap(rows_);
+}
+
+std::int32_t SavedFromTable::FindSavedFromUrl(const std::string& url) const {
+    for (std::size_t i = 0; i < urls_.size(); ++i)
+        if (EqualsNoCase(urls_[i], url)) return static_cast<std::int32_t>(rows_[i]);
+    return -1;
+}
+
+std::int32_t FindByFileName(FileList& files, const std::string& target, std::int32_t firstRow) {
+    const std::string name = FileNamePart(target);
+    if (name.empty()) return -1;
+    const bool internet = target.find("://") != std::string::npos;
+    std::int32_t best = -1;
+    std::size_t bestScore = 0;
+    for (std::int32_t r = std::max<std::int32_t>(firstRow, 0); r < files.size(); ++r) {
+        const std::string& path = files.path(r);
+        if (!EqualsNoCase(FileNamePart(path), name)) continue;
+        if (internet) {
+            std::string asUrl = path;
+            ConvertSeparators(asUrl, true);
+            const std::size_t score = CommonEnding(asUrl, target);
+            if (score > bestScore) {
+                best = r;
+                bestScore = score;
+            }
+        } else {
+            const std::string rel = MakeRelative(target, path, false);
+            const std::size_t score = static_cast<std::size_t>(std::count(rel.begin(), rel.end(), '\\'));
+            if (best < 0 || score < bestScore) {
+                best = r;
+                bestScore = score;
+            }
+        }
+    }
+    if (best >= 0) files.SetReferenced(best);
+    return best;
+}
+
+int QueueReplacement(EngineContext& ctx, const Text& text, std::uint32_t file, std::int32_t tagPos,
+                     std::int32_t valuePos, std::int32_t candidate, const std::string& url,
+                     const std::string& fragment, bool isAttributeValue) {
+    FileList& files = ctx.files;
+    if (candidate >= files.size()) candidate = -1;
+
+    LinkRecord& record = ctx.links.Pending();
+    record.linkUrl = url + fragment;
+    record.linkFile = file;
+    record.linkTagPos = tagPos;
+    record.linkValuePos = valuePos;
+
+    if (candidate < 0) {
+        // An unquoted attribute value cannot be emptied in place; it becomes an empty quoted value.
+        const bool quote = isAttributeValue && !ValueIsDelimited(text, valuePos, false);
+        record.linkReplacement = quote ? "\"\"" : "";
+    } else {
+        const std::string& candidatePath = files.path(candidate);
+        std::string prefix;
+        std::string local;
+        if (ctx.processing.makeRelative) {
+            const std::string page =
+                file < static_cast<std::uint32_t>(files.size()) ? files.path(static_cast<std::int32_t>(file)) : std::string();
+            local = MakeRelative(page, candidatePath, true);
+        } else if (ctx.processing.useBaseUrlFromStep3 && ctx.search.searchBaseUrl) {
+            local = MakeRelative(ctx.rootPath, candidatePath, true);
+            // A file outside the root's drive has no address under the base URL.
+            if (StartsWithNoCase(local, "file:///")) {
+                local = "file:///" + candidatePath;
+            } else {
+                prefix = ctx.search.baseUrl;
+                if (prefix.empty() || prefix.back() != '/') prefix.push_back('/');
+            }
+        } else {
+            local = "file:///" + candidatePath;
+        }
+        // Only the part made from the path is converted: a base URL may hold a port's colon.
+        ConvertSeparators(local, true);
+        std::string replacement;
+        CanonicalizeUrl(prefix + local + fragment, &replacement);
+        const bool quote = isAttributeValue && !ValueIsDelimited(text, valuePos, true) &&
+                           candidatePath.find(' ') != std::string::npos;
+        record.linkReplacement = quote ? "\"" + replacement + "\"" : replacement;
+    }
+
+    if (!EqualsNoCase(record.linkReplacement, record.linkUrl) && ctx.links.Commit()) return 1;
+    ctx.links.DiscardPending();
+    return 0;
+}
+
+}  // namespace corvane

@@ -1,0 +1,221 @@
+// Deciding, for every URL found, whether a change is queued and of which kind.
+#include "engine/url_processor.h"
+
+#include <initializer_list>
+#include <utility>
+
+#include "engine/replacement_search.h"
+#include "engine/url_text.h"
+
+namespace corvane {
+
+namespace {
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool StartsWithAny(const std::string& text, std::initializer_list<const char*> prefixes) {
+    for (const char* p : prefixes)
+        if (StartsWithNoCase(text, p)) return true;
+    return false;
+}
+
+// A letter, a colon, then one '/' or one '\' (a doubled one would be a host or share).
+bool IsDrivePath(const std::string& s) {
+    if (s.size() < 3 || !IsAsciiLetter(s[0]) || s[1] != ':') return false;
+    const char next = s.size() > 3 ? s[3] : '\0';
+    return (s[2] == '/' && next != '/') || (s[2] == '\\' && next != '\\');
+}
+
+// What stands before the first ':' looks like a protocol name: a letter, then letters,
+// digits, '+', '-' or '.'. One letter alone is a drive, not a protocol.
+bool HasProtocolName(const std::string& s) {
+    const std::size_t colon = s.find(':');
+    if (colon == std::string::npos || colon < 2 || !IsAsciiLetter(s[0])) return false;
+    for (std::size_t i = 1; i < colon; ++i) {
+        const char c = s[i];
+        if (!IsAsciiLetter(c) && !IsDigit(c) && c != '+' && c != '-' && c != '.') return false;
+    }
+    return true;
+}
+
+bool LooksLikeEmailAddress(const std::string& base) {
+    // Anything with a colon already names its protocol (http://user@host.org, ftp://anonymous@...).
+    if (base.find(':') != std::string::npos) return false;
+    const std::size_t at = base.find('@');
+    const std::size_t dot = base.find('.');
+    return at != std::string::npos && dot != std::string::npos && dot > at;
+}
+
+// Commits a record whose replacement completes the URL's protocol or "//".
+int CommitCompletedUrl(EngineContext& ctx, const std::string& decoded, const std::string& completed,
+                       std::uint32_t file, std::int32_t tagPos, std::int32_t valuePos, bool secondPass) {
+    LinkRecord& record = ctx.links.Pending();
+    record.linkFile = file;
+    record.linkTagPos = tagPos;
+    record.linkValuePos = valuePos;
+    record.linkUrl = decoded;
+    CanonicalizeUrl(completed, &record.linkReplacement);
+    if (!ctx.links.Commit()) return 0;
+    // The completed URL can only be judged once it is written: the next search looks at it again.
+    if (secondPass) ctx.links.AddSecondPassLink(ctx.links.linkCount() - 1);
+    return 1;
+}
+
+struct UrlParts {
+    const Text& text;
+    std::uint32_t file;
+    std::int32_t tagPos;
+    std::int32_t valuePos;
+    bool isAttributeValue;
+    bool needsCanonical;
+    std::string decoded;
+    std::string base;
+    std::string fragment;
+};
+
+int CanonicalOnly(EngineContext& ctx, const UrlParts& u) {
+    if (ctx.processing.canonicalize && u.needsCanonical)
+        return AddCanonicalRecord(ctx, u.decoded, u.file, u.tagPos, u.valuePos);
+    return 0;
+}
+
+// A local path: a file of the site is marked and, when asked, rewritten in the chosen form;
+// a missing one is a broken link and gets the best file of the same name, or a deletion.
+int ResolveLocal(EngineContext& ctx, const UrlParts& u, const std::string& local, bool rewriteInForm) {
+    FileList& files = ctx.files;
+    // Longer paths cannot name a file on the system, so they match no row.
+    const std::int32_t row = local.size() <= FileList::kMaxPath ? files.FindFileRow(local, files.size()) : -1;
+    if (row >= 0) {
+        files.SetReferenced(row);
+        if (rewriteInForm)
+            return QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, row, u.base, u.fragment,
+                                    u.isAttributeValue);
+        return CanonicalOnly(ctx, u);
+    }
+    return QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, FindByFileName(files, local, 0), u.base,
+                            u.fragment, u.isAttributeValue);
+}
+
+// The text of base after the base URL and its separator, when base lies under the base URL.
+bool UnderBaseUrl(const EngineContext& ctx, const std::string& base, std::string* rest) {
+    if (!ctx.search.searchBaseUrl) return false;
+    // The base URL is kept in canonical form while base is decoded; compare like with like.
+    std::string b;
+    DecodeUrl(ctx.search.baseUrl, &b);
+    // A base URL typed with its closing '/' still names the same folder.
+    if (!b.empty() && (b.back() == '/' || b.back() == '\\')) b.pop_back();
+    if (b.empty() || base.size() <= b.size() || !StartsWithNoCase(base, b.c_str())) return false;
+    const char after = base[b.size()];
+    if (after != '/' && after != '\\') return false;
+    *rest = base.substr(b.size() + 1);
+    return true;
+}
+
+}  // namespace
+
+int AddCanonicalRecord(EngineContext& ctx, const std::string& url, std::uint32_t file, std::int32_t tagPos,
+                       std::int32_t valuePos) {
+    std::string canonical;
+    if (CanonicalizeUrl(url, &canonical) == 0) return 0;
+    LinkRecord& record = ctx.links.Pending();
+    record.linkFile = file;
+    record.linkTagPos = tagPos;
+    record.linkValuePos = valuePos;
+    record.linkUrl = url;
+    record.linkReplacement = std::move(canonical);
+    return ctx.links.Commit() ? 1 : 0;
+}
+
+int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::int32_t tagPos,
+               std::int32_t valuePos, bool isAttributeValue) {
+    std::string raw;
+    std::int32_t spanLen = 0;
+    std::int32_t quoteLen = 0;
+    const int mode = tagPos == -2 ? kExtractCssUrl : kExtractAttribute;
+    const std::int32_t got = ExtractValue(text, valuePos, &raw, mode, &spanLen, &quoteLen);
+    LinkRecord& pending = ctx.links.Pending();
+    pending.linkValueLen = static_cast<std::uint32_t>(spanLen > 0 ? spanLen : 0);
+    pending.linkQuoteLen = static_cast<std::uint32_t>(quoteLen > 0 ? quoteLen : 0);
+    if (got <= 0 || raw.empty()) return 0;
+
+    UrlParts u{text, file, tagPos, valuePos, isAttributeValue, CanonicalizeUrl(raw, nullptr) > 0, {}, {}, {}};
+    DecodeUrl(raw, &u.decoded);
+    SplitFragment(u.decoded, &u.base, &u.fragment);
+    if (!u.base.empty() && u.base.back() == '/') u.base.pop_back();
+    const std::string& base = u.base;
+    const ProcessingOptions& opt = ctx.processing;
+
+    if (opt.deleteScripts && StartsWithAny(base, {"javascript:", "vbscript:", "about:"}))
+        return QueueReplacement(ctx, text, file, tagPos, valuePos, -1, base, u.fragment, isAttributeValue);
+
+    if (base.empty() || StartsWithAny(base, {"mailto:", "news:", "view-source:", "javascript:", "vbscript:", "about:"}))
+        return CanonicalOnly(ctx, u);
+
+    if (opt.addForgottenProtocols) {
+        if (LooksLikeEmailAddress(base))
+            return CommitCompletedUrl(ctx, u.decoded, "mailto:" + u.decoded, file, tagPos, valuePos, false);
+        std::string completed;
+        if (base.size() >= 4 && StartsWithNoCase(base, "www.")) {
+            completed = "http://" + u.decoded;
+        } else if (base.size() >= 4 && StartsWithNoCase(base, "ftp.")) {
+            completed = "ftp://" + u.decoded;
+        } else if (IsDrivePath(base)) {
+            completed = "file:///" + u.decoded;
+            ConvertSeparators(completed, true);
+        }
+        if (!completed.empty())
+            return CommitCompletedUrl(ctx, u.decoded, completed, file, tagPos, valuePos, true);
+    }
+
+    if (opt.addForgottenSlashes && base.find("://") == std::string::npos && HasProtocolName(base)) {
+        const std::size_t colon = u.decoded.find(':');
+        const std::string completed = u.decoded.substr(0, colon + 1) + "//" + u.decoded.substr(colon + 1);
+        return CommitCompletedUrl(ctx, u.decoded, completed, file, tagPos, valuePos, true);
+    }
+
+    std::string rest;
+    if (UnderBaseUrl(ctx, base, &rest)) {
+        std::string local = ctx.rootPath + rest;
+        ConvertSeparators(local, false);
+        return ResolveLocal(ctx, u, local, opt.makeRelative);
+    }
+
+    if (StartsWithAny(base, {"http://", "https://", "ftp://", "gopher://"})) {
+        if (!ctx.skipInternetCheck && ctx.internet != nullptr) {
+            const int r = ctx.internet->CheckInternetUrl(base);
+            if (r < 0) return -1;
+            if (r == 0) return CanonicalOnly(ctx, u);
+        }
+        const std::int32_t saved = ctx.savedFrom.FindSavedFromUrl(base);
+        if (saved >= 0 && saved < ctx.files.size()) {
+            // The saved copy is where the link will point, as with a file found by name.
+            ctx.files.SetReferenced(saved);
+            return QueueReplacement(ctx, text, file, tagPos, valuePos, saved, base, u.fragment, isAttributeValue);
+        }
+        const std::int32_t candidate = ctx.search.searchFileNames ? FindByFileName(ctx.files, base, 0) : -1;
+        return QueueReplacement(ctx, text, file, tagPos, valuePos, candidate, base, u.fragment, isAttributeValue);
+    }
+
+    if (StartsWithNoCase(base, "file:///")) {
+        std::string local = base.substr(8);
+        ConvertSeparators(local, false);
+        return ResolveLocal(ctx, u, local, opt.makeRelative);
+    }
+
+    if (base.find("://") != std::string::npos) {
+        if (opt.deleteUnknownProtocols)
+            return QueueReplacement(ctx, text, file, tagPos, valuePos, -1, base, u.fragment, isAttributeValue);
+        return CanonicalOnly(ctx, u);
+    }
+
+    std::string local;
+    if (file < static_cast<std::uint32_t>(ctx.files.size()))
+        SplitPath(ctx.files.path(static_cast<std::int32_t>(file)), &local, nullptr, nullptr, nullptr);
+    if (local.empty() || local.back() != '\\') local.push_back('\\');
+    local += base;
+    ConvertSeparators(local, false);
+    return ResolveLocal(ctx, u, local, opt.makeAbsolute());
+}
+
+}  // namespace corvane

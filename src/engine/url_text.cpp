@@ -1,0 +1,264 @@
+// Text operations on URLs and paths: decoding, canonical form, fragments, separators, relative paths.
+#include "engine/url_text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace corvane {
+
+const EntityEntry EntityTable[kEntityCount] = {
+    {"&quot;", 34},    {"&amp;", 38},     {"&lt;", 60},      {"&gt;", 62},
+    {"&nbsp;", 160},   {"&iexcl;", 161},  {"&cent;", 162},   {"&pound;", 163},
+    {"&curren;", 164}, {"&yen;", 165},    {"&brvbar;", 166}, {"&sect;", 167},
+    {"&uml;", 168},    {"&copy;", 169},   {"&ordf;", 170},   {"&laquo;", 171},
+    {"&not;", 172},    {"&shy;", 173},    {"&reg;", 174},    {"&macr;", 175},
+    {"&deg;", 176},    {"&plusmn;", 177}, {"&sup2;", 178},   {"&sup3;", 179},
+    {"&acute;", 180},  {"&micro;", 181},  {"&para;", 182},   {"&middot;", 183},
+    {"&cedil;", 184},  {"&sup1;", 185},   {"&ordm;", 186},   {"&raquo;", 187},
+    {"&frac14;", 188}, {"&frac12;", 189}, {"&frac34;", 190}, {"&iquest;", 191},
+    {"&Agrave;", 192}, {"&Aacute;", 193}, {"&Acirc;", 194},  {"&Atilde;", 195},
+    {"&Auml;", 196},   {"&Aring;", 197},  {"&AElig;", 198},  {"&Ccedil;", 199},
+    {"&Egrave;", 200}, {"&Eacute;", 201}, {"&Ecirc;", 202},  {"&Euml;", 203},
+    {"&Igrave;", 204}, {"&Iacute;", 205}, {"&Icirc;", 206},  {"&Iuml;", 207},
+    {"&ETH;", 208},    {"&Ntilde;", 209}, {"&Ograve;", 210}, {"&Oacute;", 211},
+    {"&Ocirc;", 212},  {"&Otilde;", 213}, {"&Ouml;", 214},   {"&times;", 215},
+    {"&Oslash;", 216}, {"&Ugrave;", 217}, {"&Uacute;", 218}, {"&Ucirc;", 219},
+    {"&Uuml;", 220},   {"&Yacute;", 221}, {"&THORN;", 222},  {"&szlig;", 223},
+    {"&agrave;", 224}, {"&aacute;", 225}, {"&acirc;", 226},  {"&atilde;", 227},
+    {"&auml;", 228},   {"&aring;", 229},  {"&aelig;", 230},  {"&ccedil;", 231},
+    {"&egrave;", 232}, {"&eacute;", 233}, {"&ecirc;", 234},  {"&euml;", 235},
+    {"&igrave;", 236}, {"&iacute;", 237}, {"&icirc;", 238},  {"&iuml;", 239},
+    {"&eth;", 240},    {"&ntilde;", 241}, {"&ograve;", 242}, {"&oacute;", 243},
+    {"&ocirc;", 244},  {"&otilde;", 245}, {"&ouml;", 246},   {"&divide;", 247},
+    {"&oslash;", 248}, {"&ugrave;", 249}, {"&uacute;", 250}, {"&ucirc;", 251},
+    {"&uuml;", 252},   {"&yacute;", 253}, {"&thorn;", 254},  {"&yuml;", 255},
+};
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+char FoldChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool IsUnsafe(unsigned char c) {
+    if (c < 32 || c == 127) return true;
+    return std::strchr("<>\"{}\\^~[]' ", c) != nullptr;
+}
+
+// Index of the last '\', or of the last '/' when there is no '\'; npos when neither.
+std::size_t LastSeparator(const std::string& path) {
+    std::size_t p = path.rfind('\\');
+    return p != std::string::npos ? p : path.rfind('/');
+}
+
+// Drive letters read "C:" in a path and "C|" in a URL; both name the same drive.
+bool SameFolderChar(char a, char b) {
+    if ((a == ':' || a == '|') && (b == ':' || b == '|')) return true;
+    if (IsSeparator(a) && IsSeparator(b)) return true;
+    return FoldChar(a) == FoldChar(b);
+}
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+}  // namespace
+
+int DecodeUrl(const std::string& in, std::string* out) {
+    if (in.find_first_of("&%") == std::string::npos) {
+        if (out) *out = in;
+        return 0;
+    }
+    std::string result;
+    result.reserve(in.size());
+    int count = 0;
+    const std::size_t n = in.size();
+    for (std::size_t i = 0; i < n;) {
+        const char c = in[i];
+        if (c == '%' && i + 2 < n) {
+            const int hi = HexValue(in[i + 1]);
+            const int lo = HexValue(in[i + 2]);
+            // %00 stays as written: a NUL inside the URL would cut it short wherever it goes next.
+            if (hi >= 0 && lo >= 0 && (hi | lo) != 0) {
+                result.push_back(static_cast<char>(hi * 16 + lo));
+                ++count;
+                i += 3;
+                continue;
+            }
+        } else if (c == '&') {
+            bool matched = false;
+            for (const EntityEntry& e : EntityTable) {
+                const std::size_t len = std::strlen(e.name);
+                if (in.compare(i, len, e.name) == 0) {
+                    result.push_back(static_cast<char>(e.code));
+                    ++count;
+                    i += len;
+                    matched = true;
+                    break;
+                }
+            }
+            if (matched) continue;
+        }
+        result.push_back(c);
+        ++i;
+    }
+    if (out) *out = std::move(result);
+    return count;
+}
+
+int CanonicalizeUrl(const std::string& in, std::string* out) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string result;
+    if (out) result.reserve(in.size());
+    int count = 0;
+    const std::size_t n = in.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(in[i]);
+        bool unsafe = IsUnsafe(c);
+        if (c == '%') unsafe = !(i + 2 < n && HexValue(in[i + 1]) >= 0 && HexValue(in[i + 2]) >= 0);
+        if (unsafe) {
+            ++count;
+            if (out) {
+                result.push_back('%');
+                result.push_back(kHex[c >> 4]);
+                result.push_back(kHex[c & 15]);
+            }
+        } else if (out) {
+            result.push_back(static_cast<char>(c));
+        }
+    }
+    if (out) *out = std::move(result);
+    return count;
+}
+
+void SplitFragment(const std::string& in, std::string* base, std::string* fragment) {
+    const std::size_t hash = in.find('#');
+    if (hash == std::string::npos) {
+        if (base) *base = in;
+        if (fragment) fragment->clear();
+        return;
+    }
+    // Copy before assigning: `in` may be one of the outputs.
+    std::string before = in.substr(0, hash);
+    std::string from = in.substr(hash);
+    if (base) *base = std::move(before);
+    if (fragment) *fragment = std::move(from);
+}
+
+void ConvertSeparators(std::string& text, bool toUrl) {
+    std::size_t start = 0;
+    const std::size_t scheme = text.find("://");
+    if (scheme != std::string::npos) {
+        start = scheme + 3;
+    } else {
+        const std::size_t drive = text.find(":\\");
+        if (drive != std::string::npos) start = drive + 1;
+    }
+    for (std::size_t i = start; i < text.size(); ++i) {
+        char& c = text[i];
+        if (c == '#' || c == '?') break;
+        if (toUrl) {
+            if (c == ':') c = '|';
+            else if (c == '\\') c = '/';
+        } else {
+            if (c == '|') c = ':';
+            else if (c == '/') c = '\\';
+        }
+    }
+}
+
+void SplitPath(const std::string& path, std::string* folder, std::string* nameWithExtension,
+               std::string* name, std::string* extension) {
+    const std::size_t sep = LastSeparator(path);
+    std::string dir;
+    std::string file;
+    if (sep == std::string::npos) {
+        file = path;
+    } else {
+        dir = path.substr(0, sep);
+        if (!dir.empty() && dir.back() == ':') dir.push_back('\\');
+        file = path.substr(sep + 1);
+    }
+    const std::size_t dot = file.rfind('.');
+    if (name) *name = dot == std::string::npos ? file : file.substr(0, dot);
+    if (extension) *extension = dot == std::string::npos ? std::string() : file.substr(dot + 1);
+    if (folder) *folder = std::move(dir);
+    if (nameWithExtension) *nameWithExtension = std::move(file);
+}
+
+std::string MakeRelative(const std::string& from, const std::string& target, bool toUrl) {
+    std::string t = target;
+    const bool quoted = t.size() >= 2 && t.front() == '"' && t.back() == '"';
+    if (quoted) t = t.substr(1, t.size() - 2);
+
+    const std::size_t scheme = t.find("://");
+    if (scheme != std::string::npos) {
+        t = t.substr(scheme + 3);
+        // "file:///C|/a" names the drive after its third slash; keep the drive first, as in a path.
+        if (t.size() >= 3 && t[0] == '/' && IsAsciiLetter(t[1]) && (t[2] == '|' || t[2] == ':')) t.erase(0, 1);
+    }
+
+    const char sep = toUrl ? '/' : '\\';
+    std::string fromFolder;
+    const std::size_t fromSep = LastSeparator(from);
+    if (fromSep != std::string::npos) {
+        fromFolder = from.substr(0, fromSep);
+        if (!fromFolder.empty() && fromFolder.back() == ':') fromFolder.push_back('\\');
+    }
+    std::string targetFolder;
+    std::string targetName;
+    SplitPath(t, &targetFolder, &targetName, nullptr, nullptr);
+    ConvertSeparators(fromFolder, toUrl);
+    ConvertSeparators(targetFolder, toUrl);
+    if (fromFolder.empty() || !IsSeparator(fromFolder.back())) fromFolder.push_back(sep);
+    if (targetFolder.empty() || !IsSeparator(targetFolder.back())) targetFolder.push_back(sep);
+
+    const std::size_t shorter = std::min(fromFolder.size(), targetFolder.size());
+    std::size_t common = 0;
+    while (common < shorter && SameFolderChar(fromFolder[common], targetFolder[common])) ++common;
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < common; ++i)
+        if (IsSeparator(fromFolder[i])) k = i + 1;
+
+    std::string result;
+    if (common > 0) {
+        for (std::size_t i = k; i < fromFolder.size(); ++i)
+            if (IsSeparator(fromFolder[i])) result += toUrl ? "../" : "..\\";
+        result += targetFolder.substr(k);
+        if (!result.empty() && !IsSeparator(result.back())) result.push_back(sep);
+        result += targetName;
+    } else {
+        result = toUrl ? "file:///" + t : t;
+        ConvertSeparators(result, toUrl);
+    }
+    return quoted ? "\"" + result + "\"" : result;
+}
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    const std::size_t n = std::strlen(prefix);
+    if (text.size() < n) return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (FoldChar(text[i]) != FoldChar(prefix[i])) return false;
+    return true;
+}
+
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldChar(a[i]) != FoldChar(b[i])) return false;
+    return true;
+}
+
+std::string FoldCase(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) c = FoldChar(c);
+    return out;
+}
+
+}  // namespace corvane
