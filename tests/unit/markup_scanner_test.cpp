@@ -161,72 +161,102 @@ TEST(ScanPage, EmptyFileStillGetsItsLogLine) {
     EXPECT_EQ(f.host.log(), std::vector<std::string>{"C:\\site\\empty.htm (0 bytes) ... 0 change(s) to apply"});
 }
 
-// --- The tag passes ---
+// --- Which URLs reach the URL processor ---
 
-class TagPasses : public ::testing::TestWithParam<bool> {
+enum Option : unsigned { kTagNames = 1, kNoScripts = 2, kNoEvents = 4 };
+
+struct UrlCase {
+    const char* what;
+    std::string page;
+    unsigned options;
+    std::vector<std::string> urls;  // the records' URLs in order (every one of them is queued)
+};
+
+const UrlCase kUrlCases[] = {
+    {"lowsrc holds the first src", "<IMG lowsrc=\"a.gif\" src=\"b.gif\">", 0, {"a.gif"}},
+    {"links without a value", "<A name=top>x</A> <A href>y</A> <A href >z</A>", 0, {}},
+    {"each pass looks for its own attribute, passes in order",
+     "<applet src=a1.class></applet><bgsound src=a2.wav><embed src=a3.swf><frameset><frame src=a4.htm>"
+     "</frameset><iframe src=a5.htm></iframe><input type=image src=a6.gif><link href=a7.css>"
+     "<body background=a8.gif><table background=a9.gif><tr background=a10.gif><td background=a11.gif>"
+     "<img href=no1.gif><a src=no2.htm><td src=no3.gif>",
+     0, {"a1.class", "a2.wav", "a3.swf", "a4.htm", "a5.htm", "a6.gif", "a7.css", "a8.gif", "a9.gif", "a11.gif", "a10.gif"}},
+    {"the SCRIPT pass jumps to the closing tag",
+     "<script src=\"a.js\">var s = '<script src=\"b.js\">';</script><script src=\"c.js\"></script>", 0, {"a.js", "c.js"}},
+    {"tags inside scripts are left to the script scan",
+     "<script>document.write(\"<IMG src=x.gif>\");</script><img src=\"z.gif\">", 0, {"z.gif"}},
+    {"a script that never ends hides every later tag",
+     "<img src=a.gif><script>var x;\n<img src=\"b.gif\"><a href=c.htm>", 0, {"a.gif"}},
+    {"url( only inside STYLE blocks outside scripts; a block without its end runs to the end",
+     "<p>url(a.gif)</p><script>s = '<style>x{background:url(b.gif)}</style>';</script>"
+     "<style>y{background:url(c.gif)}</style><style>z{background:url(d.gif)}",
+     0, {"c.gif", "d.gif"}},
+    {"STYLE blocks inside scripts by tag names",
+     "<script>s = '<style>x{background:url(b.gif)}</style>';</script>", kTagNames, {"b.gif"}},
+    {"a URL before a comment that never closes", "<script>var a = \"http://ex.com/1.htm\"; /* open\n</script>", 0, {}},
+    {"every protocol name",
+     "<script>\na='https://ex.com/1';\nb='ftp://ex.com/2';\nc='gopher://ex.com/3';\n</script>", 0,
+     {"https://ex.com/1", "ftp://ex.com/2", "gopher://ex.com/3"}},
+    {"script blocks only with the option", "<script>a = 'http://ex.com/1.htm';</script>", kNoScripts, {}},
+    {"with tag names the script search stops at the first tag",
+     "<script>a = 'http://ex.com/1.htm'; if (a <b) c = 'http://ex.com/2.htm';</script>"
+     "\n<script>d = 'http://ex.com/3.htm';</script>",
+     kTagNames, {"http://ex.com/1.htm", "http://ex.com/3.htm"}},
+    {"every URL of one event value; event names in the table's order (onmouseout first)",
+     "<a onmouseover=\"a('http://ex.com/1.htm'); b('http://ex.com/2.htm')\" onmouseout=\"c('ftp://ex.com/3')\">", 0,
+     {"ftp://ex.com/3", "http://ex.com/1.htm", "http://ex.com/2.htm"}},
+    {"file URLs first inside an event value too",
+     "<a onclick=\"a('http://ex.com/1.htm'); b('file:///C|/gone.htm')\">", 0, {"file:///C|/gone.htm"}},
+    {"an unquoted event value ends at a blank or at the end of its tag",
+     "<td onclick=go('http://ex.com/1.htm') title=http://ex.com/2.htm><td onclick=go()>http://ex.com/3.htm</td>", 0,
+     {"http://ex.com/1.htm"}},
+    {"event values only with the option", "<body onload=\"go('http://ex.com/1.htm')\">", kNoEvents, {}},
+    {"events inside scripts are left alone",
+     "<script>document.write(\"<a onclick='go(\\\"http://ex.com/1.htm\\\")'>\");</script>", kNoScripts, {}},
+};
+
+class UrlsFound : public ::testing::TestWithParam<bool> {};
+
+TEST_P(UrlsFound, Table) {
+    for (const UrlCase& c : kUrlCases) {
+        ScanFixture f;
+        f.search.searchScriptsByTagNames = (c.options & kTagNames) != 0;
+        f.search.searchScriptsByProtocol = (c.options & kNoScripts) == 0;
+        f.search.searchEventsByProtocol = (c.options & kNoEvents) == 0;
+        EXPECT_EQ(f.Page(c.page, GetParam()), static_cast<int>(c.urls.size())) << c.what;
+        EXPECT_EQ(f.Urls(), c.urls) << c.what;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, UrlsFound, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Utf16" : "Ansi"; });
+
+// --- Spans of what is found ---
+
+class Spans : public ::testing::TestWithParam<bool> {
 protected:
     ScanFixture f;
     bool utf16() const { return GetParam(); }
 };
 
-TEST_P(TagPasses, UnquotedHrefFoundWithoutRegardToCase) {
-    const std::string page = "<a HREF=x.htm>x</a>";
-    EXPECT_EQ(f.Page(page, utf16()), 1);
+TEST_P(Spans, UnquotedHrefFoundWithoutRegardToCase) {
+    EXPECT_EQ(f.Page("<a HREF=x.htm>x</a>", utf16()), 1);
     EXPECT_EQ(f.Records(), std::vector<Rec>{f.R(0, "x.htm", "\"\"", 0, 8, 5, 0)});
 }
 
-TEST_P(TagPasses, AreaIsSeenByTheLinkPassAndAgainByItsOwn) {
-    const std::string page = "<AREA href=\"x.htm\">";
-    EXPECT_EQ(f.Page(page, utf16()), 2);
+TEST_P(Spans, AreaIsSeenByTheLinkPassAndAgainByItsOwn) {
+    EXPECT_EQ(f.Page("<AREA href=\"x.htm\">", utf16()), 2);
     const Rec r = f.R(0, "x.htm", "", 0, 11, 7, 1);
     EXPECT_EQ(f.Records(), (std::vector<Rec>{r, r}));
 }
 
-TEST_P(TagPasses, LowsrcHoldsTheFirstSrc) {
-    f.Page("<IMG lowsrc=\"a.gif\" src=\"b.gif\">", utf16());
-    EXPECT_EQ(f.Urls(), std::vector<std::string>{"a.gif"});
-}
-
-TEST_P(TagPasses, AttributeNamesInsideQuotedValuesAreSkipped) {
+TEST_P(Spans, AttributeNamesInsideQuotedValuesAreSkipped) {
     const std::string page = "<IMG alt='src=y' src=\"b.gif\">";
     f.Page(page, utf16());
     EXPECT_EQ(f.Records(), std::vector<Rec>{f.R(0, "b.gif", "", 0, At(page, "\"b.gif"), 7, 1)});
 }
 
-TEST_P(TagPasses, LinksWithoutAValueAreNotRecorded) {
-    EXPECT_EQ(f.Page("<A name=top>x</A> <A href>y</A> <A href >z</A>", utf16()), 0);
-    EXPECT_EQ(f.links.linkCount(), 0);
-}
-
-TEST_P(TagPasses, EachPassLooksForItsOwnAttribute) {
-    const std::string page =
-        "<applet src=a1.class></applet><bgsound src=a2.wav><embed src=a3.swf><frameset><frame src=a4.htm>"
-        "</frameset><iframe src=a5.htm></iframe><input type=image src=a6.gif><link href=a7.css>"
-        "<body background=a8.gif><table background=a9.gif><tr background=a10.gif><td background=a11.gif>"
-        "<img href=no1.gif><a src=no2.htm><td src=no3.gif>";
-    f.Page(page, utf16());
-    // Pass order: APPLET, BGSOUND, EMBED, FRAME (which also matches FRAMESET, without src), IFRAME, IMG,
-    // INPUT, LINK, SCRIPT, BODY, TABLE, TD, TR.
-    EXPECT_EQ(f.Urls(), (std::vector<std::string>{"a1.class", "a2.wav", "a3.swf", "a4.htm", "a5.htm", "a6.gif",
-                                                  "a7.css", "a8.gif", "a9.gif", "a11.gif", "a10.gif"}));
-}
-
-TEST_P(TagPasses, ScriptPassJumpsToTheClosingTag) {
-    const std::string page =
-        "<script src=\"a.js\">var s = '<script src=\"b.js\">';</script><script src=\"c.js\"></script>";
-    f.Page(page, utf16());
-    EXPECT_EQ(f.Urls(), (std::vector<std::string>{"a.js", "c.js"}));
-}
-
-TEST_P(TagPasses, TagsInsideScriptsAreLeftToTheScriptScan) {
-    const std::string page =
-        "<script>document.write(\"<IMG src=x.gif>\"); document.write(\"<IMG src=\\\"y.gif\\\">\");</script>"
-        "<img src=\"z.gif\">";
-    f.Page(page, utf16());
-    EXPECT_EQ(f.Urls(), std::vector<std::string>{"z.gif"});
-}
-
-TEST_P(TagPasses, TagsInsideScriptsAreScannedWhenAskedForByTagNames) {
+TEST_P(Spans, TagsInsideScriptsByTagNamesAreDelimitedAsWritten) {
     const std::string page =
         "<script>document.write(\"<IMG src=x.gif>\"); document.write(\"<IMG src=\\\"y.gif\\\">\");"
         "document.write('<IMG src=\"w.gif\">');</script>"
@@ -241,23 +271,7 @@ TEST_P(TagPasses, TagsInsideScriptsAreScannedWhenAskedForByTagNames) {
                            }));
 }
 
-TEST_P(TagPasses, AScriptThatNeverEndsHidesEveryLaterTag) {
-    EXPECT_EQ(f.Page("<img src=a.gif><script>var x;\n<img src=\"b.gif\"><a href=c.htm>", utf16()), 1);
-    EXPECT_EQ(f.Urls(), std::vector<std::string>{"a.gif"});
-}
-
-INSTANTIATE_TEST_SUITE_P(Widths, TagPasses, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Utf16" : "Ansi"; });
-
-// --- STYLE blocks ---
-
-class StyleBlocks : public ::testing::TestWithParam<bool> {
-protected:
-    ScanFixture f;
-    bool utf16() const { return GetParam(); }
-};
-
-TEST_P(StyleBlocks, UrlArgumentsKeepTheirQuotesAndBlanks) {
+TEST_P(Spans, StyleUrlArgumentsKeepTheirQuotesAndBlanks) {
     const std::string page =
         "<style type=\"text/css\">a { background: url(img/a.gif) } b { background: URL(\"b.gif\") }"
         " c { background: url( c.gif) }</style>";
@@ -269,33 +283,7 @@ TEST_P(StyleBlocks, UrlArgumentsKeepTheirQuotesAndBlanks) {
                            }));
 }
 
-TEST_P(StyleBlocks, OnlyInsideStyleBlocksOutsideScripts) {
-    const std::string page =
-        "<p>url(a.gif)</p><script>s = '<style>x{background:url(b.gif)}</style>';</script>"
-        "<style>y{background:url(c.gif)}</style><style>z{background:url(d.gif)}";
-    f.Page(page, utf16());
-    // A STYLE block without its end runs to the end of the text.
-    EXPECT_EQ(f.Urls(), (std::vector<std::string>{"c.gif", "d.gif"}));
-}
-
-TEST_P(StyleBlocks, InsideScriptsWhenAskedForByTagNames) {
-    f.search.searchScriptsByTagNames = true;
-    f.Page("<script>s = '<style>x{background:url(b.gif)}</style>';</script>", utf16());
-    EXPECT_EQ(f.Urls(), std::vector<std::string>{"b.gif"});
-}
-
-INSTANTIATE_TEST_SUITE_P(Widths, StyleBlocks, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Utf16" : "Ansi"; });
-
-// --- SCRIPT blocks by protocol name ---
-
-class ScriptBlocks : public ::testing::TestWithParam<bool> {
-protected:
-    ScanFixture f;
-    bool utf16() const { return GetParam(); }
-};
-
-TEST_P(ScriptBlocks, CommentedUrlsAreSkipped) {
+TEST_P(Spans, CommentedScriptUrlsAreSkipped) {
     const std::string page =
         "<script>\nvar a = \"http://ex.com/1.htm\"; // http://ex.com/2.htm\n/* http://ex.com/3.htm */\n"
         "var b = 'http://ex.com/4.htm';\n</script>";
@@ -306,47 +294,14 @@ TEST_P(ScriptBlocks, CommentedUrlsAreSkipped) {
                            }));
 }
 
-TEST_P(ScriptBlocks, AUrlBeforeACommentThatNeverClosesIsSkipped) {
-    EXPECT_EQ(f.Page("<script>var a = \"http://ex.com/1.htm\"; /* open\n</script>", utf16()), 0);
-}
-
-TEST_P(ScriptBlocks, FileUrlsComeFirstAndTheSearchGoesOnAfterThem) {
+TEST_P(Spans, FileUrlsComeFirstAndTheSearchGoesOnAfterThem) {
     // (On lines of their own: any "//" earlier on a line, even inside a URL, makes the rest a comment.)
     const std::string page = "<script>a = \"http://ex.com/1.htm\";\nb = \"file:///C|/site/gone.htm\";</script>";
     EXPECT_EQ(f.Page(page, utf16()), 1);
     EXPECT_EQ(f.Records(), (std::vector<Rec>{f.R(0, "file:///C|/site/gone.htm", "", -1, At(page, "file:"), 24, 0)}));
 }
 
-TEST_P(ScriptBlocks, EveryProtocolIsLookedFor) {
-    f.Page("<script>\na='https://ex.com/1';\nb='ftp://ex.com/2';\nc='gopher://ex.com/3';\n</script>", utf16());
-    EXPECT_EQ(f.Urls(), (std::vector<std::string>{"https://ex.com/1", "ftp://ex.com/2", "gopher://ex.com/3"}));
-}
-
-TEST_P(ScriptBlocks, NotSearchedWithoutTheOption) {
-    f.search.searchScriptsByProtocol = false;
-    EXPECT_EQ(f.Page("<script>a = 'http://ex.com/1.htm';</script>", utf16()), 0);
-}
-
-TEST_P(ScriptBlocks, WithTagNamesTheSearchStopsAtTheFirstTag) {
-    f.search.searchScriptsByTagNames = true;
-    f.Page("<script>a = 'http://ex.com/1.htm'; if (a <b) c = 'http://ex.com/2.htm';</script>"
-           "\n<script>d = 'http://ex.com/3.htm';</script>",
-           utf16());
-    EXPECT_EQ(f.Urls(), (std::vector<std::string>{"http://ex.com/1.htm", "http://ex.com/3.htm"}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Widths, ScriptBlocks, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Utf16" : "Ansi"; });
-
-// --- Event attributes ---
-
-class EventPass : public ::testing::TestWithParam<bool> {
-protected:
-    ScanFixture f;
-    bool utf16() const { return GetParam(); }
-};
-
-TEST_P(EventPass, UrlsInsideEventValuesBelongToTheirTag) {
+TEST_P(Spans, UrlsInsideEventValuesBelongToTheirTag) {
     const std::string page =
         "<p>x</p><body onload=\"go('http://ex.com/1.htm')\"><td ONCLICK='a(\"http://ex.com/2.htm\")'>";
     EXPECT_EQ(f.Page(page, utf16()), 2);
@@ -356,37 +311,7 @@ TEST_P(EventPass, UrlsInsideEventValuesBelongToTheirTag) {
                            }));
 }
 
-TEST_P(EventPass, EveryUrlOfOneValueIsFound) {
-    f.Page("<a onmouseover=\"a('http://ex.com/1.htm'); b('http://ex.com/2.htm')\" onmouseout=\"c('ftp://ex.com/3')\">",
-           utf16());
-    // Event names are tried in the table's order: onmouseout before onmouseover.
-    EXPECT_EQ(f.Urls(), (std::vector<std::string>{"ftp://ex.com/3", "http://ex.com/1.htm", "http://ex.com/2.htm"}));
-}
-
-TEST_P(EventPass, FileUrlsComeFirstInsideAValueToo) {
-    f.Page("<a onclick=\"a('http://ex.com/1.htm'); b('file:///C|/gone.htm')\">", utf16());
-    EXPECT_EQ(f.Urls(), std::vector<std::string>{"file:///C|/gone.htm"});
-}
-
-TEST_P(EventPass, UnquotedValueEndsAtABlankOrTheEndOfItsTag) {
-    const std::string page =
-        "<td onclick=go('http://ex.com/1.htm') title=http://ex.com/2.htm><td onclick=go()>http://ex.com/3.htm</td>";
-    f.Page(page, utf16());
-    EXPECT_EQ(f.Urls(), std::vector<std::string>{"http://ex.com/1.htm"});
-}
-
-TEST_P(EventPass, NotRunWithoutTheOption) {
-    f.search.searchEventsByProtocol = false;
-    EXPECT_EQ(f.Page("<body onload=\"go('http://ex.com/1.htm')\">", utf16()), 0);
-}
-
-TEST_P(EventPass, EventsInsideScriptsAreLeftAlone) {
-    f.search.searchScriptsByProtocol = false;
-    EXPECT_EQ(f.Page("<script>document.write(\"<a onclick='go(\\\"http://ex.com/1.htm\\\")'>\");</script>", utf16()),
-              0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Widths, EventPass, ::testing::Values(false, true),
+INSTANTIATE_TEST_SUITE_P(Widths, Spans, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Utf16" : "Ansi"; });
 
 TEST(EventPass, EscapedQuotesDelimitAValueInUtf16) {
