@@ -104,7 +104,7 @@ int QueueReplacement(EngineContext& ctx, const Text& text, std::uint32_t file, s
         std::string local;
         if (ctx.processing.makeRelative) {
             const std::string page =
-                static_cast<std::int32_t>(file) < files.size() ? files.path(static_cast<std::int32_t>(file)) : std::string();
+                file < static_cast<std::uint32_t>(files.size()) ? files.path(static_cast<std::int32_t>(file)) : std::string();
             local = MakeRelative(page, candidatePath, true);
         } else if (ctx.processing.useBaseUrlFromStep3 && ctx.search.searchBaseUrl) {
             local = MakeRelative(ctx.rootPath, candidatePath, true);

@@ -69,6 +69,8 @@ struct UrlParts {
     std::int32_t valuePos;
     bool isAttributeValue;
     bool needsCanonical;
+    std::string raw;  // the value as written: replacements are built from it, so that an escape
+                      // such as %2541 is not read twice and turned into another character
     std::string decoded;
     std::string base;
     std::string fragment;
@@ -76,7 +78,7 @@ struct UrlParts {
 
 int CanonicalOnly(EngineContext& ctx, const UrlParts& u) {
     if (ctx.processing.canonicalize && u.needsCanonical)
-        return AddCanonicalRecord(ctx, u.decoded, u.file, u.tagPos, u.valuePos);
+        return AddCanonicalRecord(ctx, u.decoded, u.file, u.tagPos, u.valuePos, &u.raw);
     return 0;
 }
 
@@ -115,9 +117,9 @@ bool UnderBaseUrl(const EngineContext& ctx, const std::string& base, std::string
 }  // namespace
 
 int AddCanonicalRecord(EngineContext& ctx, const std::string& url, std::uint32_t file, std::int32_t tagPos,
-                       std::int32_t valuePos) {
+                       std::int32_t valuePos, const std::string* asWritten) {
     std::string canonical;
-    if (CanonicalizeUrl(url, &canonical) == 0) return 0;
+    if (CanonicalizeUrl(asWritten ? *asWritten : url, &canonical) == 0) return 0;
     LinkRecord& record = ctx.links.Pending();
     record.linkFile = file;
     record.linkTagPos = tagPos;
@@ -139,7 +141,7 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
     pending.linkQuoteLen = static_cast<std::uint32_t>(quoteLen > 0 ? quoteLen : 0);
     if (got <= 0 || raw.empty()) return 0;
 
-    UrlParts u{text, file, tagPos, valuePos, isAttributeValue, CanonicalizeUrl(raw, nullptr) > 0, {}, {}, {}};
+    UrlParts u{text, file, tagPos, valuePos, isAttributeValue, CanonicalizeUrl(raw, nullptr) > 0, raw, {}, {}, {}};
     DecodeUrl(raw, &u.decoded);
     SplitFragment(u.decoded, &u.base, &u.fragment);
     if (!u.base.empty() && u.base.back() == '/') u.base.pop_back();
@@ -154,14 +156,14 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
 
     if (opt.addForgottenProtocols) {
         if (LooksLikeEmailAddress(base))
-            return CommitCompletedUrl(ctx, u.decoded, "mailto:" + u.decoded, file, tagPos, valuePos, false);
+            return CommitCompletedUrl(ctx, u.decoded, "mailto:" + u.raw, file, tagPos, valuePos, false);
         std::string completed;
         if (base.size() >= 4 && StartsWithNoCase(base, "www.")) {
-            completed = "http://" + u.decoded;
+            completed = "http://" + u.raw;
         } else if (base.size() >= 4 && StartsWithNoCase(base, "ftp.")) {
-            completed = "ftp://" + u.decoded;
+            completed = "ftp://" + u.raw;
         } else if (IsDrivePath(base)) {
-            completed = "file:///" + u.decoded;
+            completed = "file:///" + u.raw;
             ConvertSeparators(completed, true);
         }
         if (!completed.empty())
@@ -169,8 +171,8 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
     }
 
     if (opt.addForgottenSlashes && base.find("://") == std::string::npos && HasProtocolName(base)) {
-        const std::size_t colon = u.decoded.find(':');
-        const std::string completed = u.decoded.substr(0, colon + 1) + "//" + u.decoded.substr(colon + 1);
+        const std::size_t colon = u.raw.find(':');
+        const std::string completed = u.raw.substr(0, colon + 1) + "//" + u.raw.substr(colon + 1);
         return CommitCompletedUrl(ctx, u.decoded, completed, file, tagPos, valuePos, true);
     }
 
@@ -210,7 +212,7 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
     }
 
     std::string local;
-    if (static_cast<std::int32_t>(file) < ctx.files.size())
+    if (file < static_cast<std::uint32_t>(ctx.files.size()))
         SplitPath(ctx.files.path(static_cast<std::int32_t>(file)), &local, nullptr, nullptr, nullptr);
     if (local.empty() || local.back() != '\\') local.push_back('\\');
     local += base;

@@ -16,7 +16,9 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
                std::int32_t valuePos, bool isAttributeValue);
 
 // Queues the canonical form of url when it has unsafe characters. 1 when committed.
+// asWritten, when given, is the value as it stands in the file: the canonical form is made
+// from it, so that decoded escapes are not escaped again with another meaning.
 int AddCanonicalRecord(EngineContext& ctx, const std::string& url, std::uint32_t file,
-                       std::int32_t tagPos, std::int32_t valuePos);
+                       std::int32_t tagPos, std::int32_t valuePos, const std::string* asWritten = nullptr);
 
 }  // namespace corvane

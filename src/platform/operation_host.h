@@ -20,6 +20,11 @@ public:
     virtual void SetStatusText(const std::string& text) = 0;
     // Dispatches pending work and reports a held key: 0 nothing, 1 ESC (stop), 2 F10 (skip).
     virtual int PumpMessages() = 0;
+    // Asks the user a Yes/No question; true for Yes. A host that cannot ask answers Yes.
+    virtual bool AskYesNo(const std::string& question) {
+        (void)question;
+        return true;
+    }
 };
 
 // A host that shows nothing and never stops.

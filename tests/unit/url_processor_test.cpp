@@ -81,6 +81,11 @@ const ClassCase kCases[] = {
     {"mailto with space", "\"mailto:a b@example.org\"", {}, NoChange, 1, "mailto:a b@example.org",
      "mailto:a%20b@example.org", false, -1},
     {"mailto", "\"MAILTO:me@example.org\"", {}, NoChange, 0, nullptr, nullptr, false, -1},
+    // An escaped percent sign stays escaped: canonical forms are made from the value as written.
+    {"mailto with an escaped percent sign", "\"mailto:me@example.org?subject=%2541 off\"", {}, NoChange, 1,
+     "mailto:me@example.org?subject=%41 off", "mailto:me@example.org?subject=%2541%20off", false, -1},
+    {"www with an escaped percent sign", "\"www.example.org/100%2541 b.htm\"", {}, NoChange, 1,
+     "www.example.org/100%41 b.htm", "http://www.example.org/100%2541%20b.htm", true, -1},
     {"news", "\"news:comp.lang.c\"", {}, NoChange, 0, nullptr, nullptr, false, -1},
     {"view-source", "\"view-source:x.htm\"", {}, NoChange, 0, nullptr, nullptr, false, -1},
     // Forgotten protocol names.
@@ -366,9 +371,13 @@ TEST(ProcessUrl, ValueNeverClosedIsPassedOver) {
 
 TEST(ProcessUrl, PageOutsideTheFileListDoesNotBreak) {
     EngineFixture f;
+    f.files.Append("C:\\site\\a.htm");
     f.SetPage("<A href=\"a.htm\">");
-    EXPECT_EQ(ProcessUrl(f.ctx, f.text(), 5, 0, f.After("href="), true), 1);
-    EXPECT_EQ(f.links[0].linkReplacement, "");
+    for (std::uint32_t file : {5u, 0x80000000u}) {
+        EXPECT_EQ(ProcessUrl(f.ctx, f.text(), file, 0, f.After("href="), true), 1);
+        EXPECT_EQ(f.links[f.links.linkCount() - 1].linkReplacement, "file:///C|/site/a.htm");
+        EXPECT_EQ(f.links[f.links.linkCount() - 1].linkFile, file);
+    }
 }
 
 TEST(AddCanonicalRecord, CommitsOnlyWhenSomethingIsEscaped) {

@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# Times corvane-cli's fix (search, then rewrite with backups) on a copy of a 10,000-page site, beside a plain cp -r.
+set -uo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/bench_lib.sh"
+
+usage() {
+    cat <<USAGE
+usage: bench/bench_apply.sh [options] [-- extra corvane-cli options]
+  --build DIR        native Release build without sanitizers (default build/bench)
+  --pages N          site size in pages (default 10000)
+  --page-bytes B     bytes per page (default 8192)
+  --runs R           timed runs, the fastest counts (default 3)
+  --seed S           generator seed (default 1)
+  --keep             keep the site and the last rewritten copy (their folder is printed)
+Times: cp -r SITE COPY, and corvane-cli fix --no-check-internet-urls COPY > /dev/null on a fresh copy.
+Exit status: 0 targets met, 1 a target missed or corvane-cli failed, 2 bad usage or tools missing,
+3 corvane-cli not built (only the copy was timed).
+USAGE
+}
+
+build="$bench_root/build/bench"
+pages=10000
+page_bytes=8192
+runs=3
+seed=1
+keep=0
+extra=()
+while [ $# -gt 0 ]; do
+    case $1 in
+        --build) build=${2:?}; shift 2 ;;
+        --pages) pages=${2:?}; shift 2 ;;
+        --page-bytes) page_bytes=${2:?}; shift 2 ;;
+        --runs) runs=${2:?}; shift 2 ;;
+        --seed) seed=${2:?}; shift 2 ;;
+        --keep) keep=1; shift ;;
+        -h|--help) usage; exit 0 ;;
+        --) shift; extra=("$@"); break ;;
+        *) echo "unknown argument: $1" >&2; usage >&2; exit 2 ;;
+    esac
+done
+for v in "$pages" "$runs" "$page_bytes" "$seed"; do
+    case $v in ''|*[!0-9]*) echo "not a whole number: $v" >&2; exit 2 ;; esac
+done
+[ "$runs" -gt 0 ] && [ "$pages" -gt 0 ] || { usage >&2; exit 2; }
+
+bench_find_tools "$build" || exit 2
+if [ -z "$cli" ]; then
+    echo "corvane-cli is not built in $build (target corvane-cli): only the copy is timed." >&2
+fi
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/corvane-bench-apply.XXXXXX") || exit 1
+if [ "$keep" -eq 1 ]; then echo "work folder (kept): $tmp"; else trap 'rm -rf "$tmp"' EXIT; fi
+# The site, a timed copy, a copy to rewrite and its backups.
+bench_space_check "$tmp" $((pages * page_bytes * 4 * 13 / 10))
+
+site="$tmp/site"
+if ! "$gen" "$site" --pages "$pages" --page-bytes "$page_bytes" --seed "$seed" >"$tmp/gen.log"; then
+    echo "generate-site failed" >&2
+    exit 1
+fi
+bytes=$(bench_site_bytes "$site")
+files=$(find "$site" -type f | wc -l)
+largest=$(find "$site" -type f -printf '%s\n' | sort -n | tail -n 1)
+bench_read_all "$site"  # the source of every copy comes from the cache
+
+# Fresh copies are made untimed and flushed first, so that neither side pays for the other's writes.
+copy_best= copy_cpu=
+fix_best= fix_cpu= fix_rss=0 fix_rc=0
+for ((i = 0; i < runs; i++)); do
+    rm -rf "$tmp/copy"
+    sync
+    bench_measure "$tmp/cp.err" cp -r "$site" "$tmp/copy"
+    if [ "$m_rc" -ne 0 ]; then echo "cp -r failed: $(head -n 3 "$tmp/cp.err")" >&2; exit 1; fi
+    if [ -z "$copy_best" ] || awk -v a="$m_wall" -v b="$copy_best" 'BEGIN { exit !(a < b) }'; then
+        copy_best=$m_wall copy_cpu=$m_cpu
+    fi
+    [ -n "$cli" ] || continue
+    rm -rf "$tmp/work"
+    cp -r "$site" "$tmp/work"
+    sync
+    bench_measure "$tmp/fix.err" "$cli" fix --no-check-internet-urls "${extra[@]}" "$tmp/work"
+    if [ -z "$fix_best" ] || awk -v a="$m_wall" -v b="$fix_best" 'BEGIN { exit !(a < b) }'; then
+        fix_best=$m_wall fix_cpu=$m_cpu
+    fi
+    [ "$m_rss" -gt "$fix_rss" ] && fix_rss=$m_rss
+    [ "$fix_rc" -eq 0 ] && fix_rc=$m_rc
+    [ "$m_rc" -ge 128 ] && break
+done
+
+echo "site: $pages pages, $files files, $(bench_bytes_mib "$bytes"), largest file $largest bytes;" \
+    "$(bench_manifest_total "$site.planted.txt") planted links that need a change"
+printf '%-22s %9s %9s %11s\n' "" wall cpu "peak RSS"
+printf '%-22s %8ss %8ss %11s\n' "cp -r" "$copy_best" "$copy_cpu" -
+[ -n "$cli" ] || exit 3
+printf '%-22s %8ss %8ss %11s\n' "corvane-cli fix" "$fix_best" "$fix_cpu" "$(bench_mib "$fix_rss")"
+echo
+status=0
+if [ "$fix_rc" -ge 128 ]; then
+    echo "corvane-cli crashed (status $fix_rc):" >&2
+    tail -n 5 "$tmp/fix.err" >&2
+    exit 1
+fi
+[ "$fix_rc" -eq 0 ] || echo "note: corvane-cli fix exited with status $fix_rc"
+backups=$(find "$tmp/work" -type f -name '*.bak' | wc -l)
+echo "files rewritten (backups left): $backups"
+
+ratio=$(bench_ratio "$fix_best" "$copy_best")
+if awk -v r="$ratio" 'BEGIN { exit !(r != "-" && r <= 3.0) }'; then
+    echo "target: fix within 3 x the copy time: met (x$ratio)"
+else
+    echo "target: fix within 3 x the copy time: NOT met (x$ratio)"
+    status=1
+fi
+
+# Memory: the program's own size (a fix of a one-page site) plus the largest file plus the change table. The
+# table is estimated from the planted links (every record keeps its URL, its replacement and a few numbers) and
+# the file list from the paths; the allowance doubles that for the allocator and adds 4 MiB.
+base_rss=0
+if "$gen" "$tmp/tiny" --pages 1 --seed "$seed" >/dev/null 2>&1; then
+    bench_measure "$tmp/tiny.err" "$cli" fix --no-check-internet-urls "${extra[@]}" "$tmp/tiny"
+    base_rss=$m_rss
+fi
+table=$(awk -F'\t' '!/^#/ { s += 2 * length($2) + 64 } END { printf "%d", s }' "$site.planted.txt")
+paths=$(find "$site" -type f -printf '%p\n' | awk '{ s += length($0) + 32 } END { printf "%d", s }')
+awk -v base="$base_rss" -v peak="$fix_rss" -v largest="$largest" -v table="$table" -v paths="$paths" 'BEGIN {
+    grown = (peak - base) * 1024; bound = 2 * (largest + table + paths) + 4 * 1048576
+    printf "memory: peak %.1f MiB, %.1f MiB above a one-page fix; largest file %.1f KiB + change table ~%.1f MiB" \
+           " + file list ~%.1f MiB -> allowance %.1f MiB: %s\n",
+           peak / 1024, grown / 1048576, largest / 1024, table / 1048576, paths / 1048576, bound / 1048576,
+           grown <= bound ? "within" : "ABOVE (is something kept per file?)"
+    exit grown > bound
+}' || status=1
+exit $status

@@ -1,0 +1,316 @@
+// Turns the queued changes of one site file into the file's new text, as a single forward stream.
+#include "apply/markup_rewriter.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "engine/text_search.h"
+#include "engine/url_text.h"
+
+namespace corvane {
+namespace {
+
+// Tags whose opening and closing tags "Convert to text" removes, keeping what lies between.
+const char* const kElementTags[] = {"<BGSOUND", "<SCRIPT", "<APPLET", "<EMBED", "<IFRAME", "<STYLE"};
+// Tags whose deleted URL is a background image.
+const char* const kBackgroundTags[] = {"<INPUT", "<BODY", "<TABLE", "<TD", "<TR"};
+// Tags whose deleted link points to "#" instead of becoming empty.
+const char* const kHashTags[] = {"<A", "<AREA", "<LINK", "<STYLE"};
+
+template <std::size_t N>
+bool IsOneOf(const std::string& tag, const char* const (&names)[N]) {
+    for (const char* name : names)
+        if (tag == name) return true;
+    return false;
+}
+
+bool IsDeletion(const std::string& stored) { return stored.empty() || stored == "\"\""; }
+
+bool IsQuoted(const std::string& s) { return s.size() >= 2 && s.front() == '"' && s.back() == '"'; }
+
+bool IsFileUrl(const std::string& url) {
+    if (StartsWithNoCase(url, "file:///")) return true;
+    return IsQuoted(url) && StartsWithNoCase(url.substr(1), "file:///");
+}
+
+class Rewriter {
+public:
+    Rewriter(const RewriteContext& context, const unsigned char* text, std::int32_t textLength,
+             std::int32_t fileIndex, std::vector<unsigned char>& output)
+        : ctx_(context), links_(context.links), fileIndex_(fileIndex), out_(output) {
+        const std::uint8_t enc = context.links.fileEncoding(static_cast<std::uint32_t>(fileIndex));
+        // Big-endian files arrive swapped, so every UTF-16 text here is little-endian.
+        text_ = MakeText(text, textLength < 0 ? 0 : textLength,
+                         enc == kEncoding8Bit ? kEncoding8Bit : kEncodingUtf16LE);
+        if (!text) text_.size = 0;
+        w_ = text_.width();
+        if (fileIndex >= 0 && fileIndex < context.files.size()) filePath_ = context.files.path(fileIndex);
+    }
+
+    std::int32_t Run();
+
+private:
+    LinkRecord& At(std::size_t k) { return links_[edits_[k]]; }
+
+    void Copy(std::int32_t from, std::int32_t to) {
+        if (to > from) out_.insert(out_.end(), text_.data + from, text_.data + to);
+    }
+    void Write(const std::string& value);
+
+    std::string TagNameAt(std::int32_t tagPos) const;
+    std::int32_t TagEnd(std::int32_t p) const;
+    bool CanRemoveTag(std::int32_t tagPos) const;
+    bool SpanIsSound(const LinkRecord& r) const;
+    bool WillRemoveTag(const std::string& tag, std::int32_t tagPos) const;
+
+    void CloseTags(bool haveEntry, std::int32_t nextValuePos);
+    void Replace(std::size_t k, const std::string& tag);
+    void Delete(std::size_t k, const std::string& tag);
+    void ReplaceValueSpan(LinkRecord& r, const std::string& value);
+    void InsertTargetAttribute(LinkRecord& r, const std::string& value);
+    std::string RelativeReplacement(const std::string& target) const;
+    std::string ChosenUrl(const std::string& url, bool makeRelative, const std::string& stored) const;
+    void DropSecondPassLinks();
+
+    const RewriteContext& ctx_;
+    LinkTable& links_;
+    std::int32_t fileIndex_;
+    std::vector<unsigned char>& out_;
+    Text text_;
+    std::int32_t w_ = 1;
+    std::string filePath_;
+
+    std::vector<std::int32_t> edits_;
+    std::int32_t cursor_ = 0;
+    struct PendingClose {
+        std::string name;
+        std::int32_t foundAt;  // where "</name" was last found, -1 when not searched yet
+    };
+    std::vector<PendingClose> pendingCloseTags_;
+};
+
+void Rewriter::Write(const std::string& value) {
+    if (w_ == 1) {
+        out_.insert(out_.end(), value.begin(), value.end());
+        return;
+    }
+    for (char16_t unit : ctx_.codePage.ToUtf16(value)) {
+        out_.push_back(static_cast<unsigned char>(unit & 0xFF));
+        out_.push_back(static_cast<unsigned char>(unit >> 8));
+    }
+}
+
+// The "<" and name of the tag at tagPos, upper-cased ("<A", "<IMG"); empty when there is none.
+std::string Rewriter::TagNameAt(std::int32_t tagPos) const {
+    if (tagPos < 0 || tagPos >= text_.size || tagPos % w_ != 0 || CharAt(text_, tagPos) != '<') return {};
+    std::string name;
+    if (ExtractValue(text_, tagPos, &name, kExtractTagName, nullptr, nullptr) <= 0) return {};
+    // A line break or tab after the name ends it as a blank does, so that an attribute
+    // inserted after the name never lands inside the next attribute.
+    std::size_t n = 0;
+    while (n < name.size() && static_cast<unsigned char>(name[n]) > ' ') ++n;
+    name.resize(n);
+    return FoldCase(name);
+}
+
+// Position after the tag that continues at p, line breaks after it included; -1 when the
+// tag never ends. Unlike SkipToTagEnd, a tag that ends the text is found.
+std::int32_t Rewriter::TagEnd(std::int32_t p) const {
+    const std::int32_t end = SkipToTagEnd(text_, p);
+    if (end >= 0) return end;
+    for (std::int32_t i = p; i + w_ <= text_.size; i += w_) {
+        if (CharAt(text_, i) != '>' || CharAt(text_, i + w_) == '=') continue;
+        std::int32_t j = i + w_;
+        while (j + w_ <= text_.size) {
+            const unsigned char c = CharAt(text_, j);
+            if (c < 1 || c > 31) break;
+            j += w_;
+        }
+        return j > text_.size ? text_.size : j;
+    }
+    return -1;
+}
+
+bool Rewriter::CanRemoveTag(std::int32_t tagPos) const {
+    return tagPos >= cursor_ && tagPos < text_.size && tagPos % w_ == 0 && TagEnd(tagPos) > tagPos;
+}
+
+bool Rewriter::SpanIsSound(const LinkRecord& r) const {
+    if (r.linkValuePos < cursor_ || r.linkValuePos > text_.size || r.linkValuePos % w_ != 0) return false;
+    const std::int64_t spanBytes = static_cast<std::int64_t>(r.linkValueLen) * w_;
+    if (spanBytes > static_cast<std::int64_t>(text_.size) - r.linkValuePos) return false;
+    return static_cast<std::uint64_t>(r.linkQuoteLen) * 2 <= r.linkValueLen;
+}
+
+bool Rewriter::WillRemoveTag(const std::string& tag, std::int32_t tagPos) const {
+    if (!ctx_.review.allowLinkDeletion || !ctx_.deletion.textConvertToText) return false;
+    if (tag != "<A" && !IsOneOf(tag, kElementTags)) return false;
+    return CanRemoveTag(tagPos);
+}
+
+// Drops the closing tags of removed tags as the stream reaches them; stops early when the
+// next change lies before the closing tag, so that it is written first.
+void Rewriter::CloseTags(bool haveEntry, std::int32_t nextValuePos) {
+    while (!pendingCloseTags_.empty()) {
+        PendingClose& top = pendingCloseTags_.back();
+        if (top.foundAt < cursor_) {
+            const std::string needle = "/" + top.name;
+            top.foundAt = FindTag(text_, needle.c_str(), cursor_);
+        }
+        const std::int32_t p = top.foundAt;
+        if (p < 0) {
+            pendingCloseTags_.pop_back();
+            continue;
+        }
+        if (haveEntry && nextValuePos < p) return;
+        const std::int32_t end = TagEnd(p);
+        if (end > p) {
+            Copy(cursor_, p);
+            cursor_ = end;
+        }
+        pendingCloseTags_.pop_back();
+    }
+}
+
+void Rewriter::ReplaceValueSpan(LinkRecord& r, const std::string& value) {
+    const std::int32_t pos = r.linkValuePos;
+    const std::int32_t quoteBytes = static_cast<std::int32_t>(r.linkQuoteLen) * w_;
+    const std::int32_t spanEnd = pos + static_cast<std::int32_t>(r.linkValueLen) * w_;
+    Copy(cursor_, pos + quoteBytes);
+    Write(value);
+    Copy(spanEnd - quoteBytes, spanEnd);
+    cursor_ = spanEnd;
+}
+
+void Rewriter::InsertTargetAttribute(LinkRecord& r, const std::string& value) {
+    const std::string name = TagNameAt(r.linkTagPos);
+    if (name.empty()) return;
+    const std::int32_t at = r.linkTagPos + static_cast<std::int32_t>(name.size()) * w_;
+    Copy(cursor_, at);
+    Write(" target=" + value);
+    cursor_ = at;
+}
+
+// A "|||" target, a file:/// URL, as the page should link to it: under the base URL when
+// the base URL is in use and the target lies within the site's root, else relative to the page.
+std::string Rewriter::RelativeReplacement(const std::string& target) const {
+    if (ctx_.processing.useBaseUrlFromStep3 && ctx_.search.searchBaseUrl) {
+        std::string base = ctx_.search.baseUrl;
+        if (base.empty() || base.back() != '/') base += '/';
+        const std::string r = MakeRelative(ctx_.rootPath, target, true);
+        const bool quoted = IsQuoted(r);
+        const std::string inner = quoted ? r.substr(1, r.size() - 2) : r;
+        // A target on another drive comes back as a file URL; the base URL cannot lead there.
+        if (inner.find("..") == std::string::npos && !StartsWithNoCase(inner, "file:")) {
+            return quoted ? "\"" + base + inner + "\"" : base + inner;
+        }
+    }
+    return MakeRelative(filePath_, target, true);
+}
+
+// The URL chosen on the deletion step for images or backgrounds, as written into the page.
+std::string Rewriter::ChosenUrl(const std::string& url, bool makeRelative, const std::string& stored) const {
+    std::string value = url;
+    if (makeRelative && IsFileUrl(value)) value = MakeRelative(filePath_, value, true);
+    if (stored == "\"\"" && !IsQuoted(value)) value = "\"" + value + "\"";
+    return value;
+}
+
+void Rewriter::Replace(std::size_t k, const std::string& tag) {
+    LinkRecord& e = At(k);
+    // A tag that a later deletion removes takes this change with it.
+    if (WillRemoveTag(tag, e.linkTagPos)) {
+        for (std::size_t j = k + 1; j < edits_.size() && At(j).linkTagPos == e.linkTagPos; ++j) {
+            if (IsDeletion(At(j).linkReplacement)) {
+                e.linkValuePos = -1;
+                return;
+            }
+        }
+    }
+    const std::string& stored = e.linkReplacement;
+    std::string value;
+    if (stored.compare(0, 3, "|||") == 0) {
+        value = RelativeReplacement(stored.substr(3));
+    } else if (stored.compare(0, 3, ":::") == 0) {
+        value = stored.substr(3);
+    } else {
+        value = stored;
+    }
+    if (e.linkValuePos == e.linkTagPos) {
+        InsertTargetAttribute(e, value);
+    } else if (SpanIsSound(e)) {
+        ReplaceValueSpan(e, value);
+    }
+}
+
+void Rewriter::Delete(std::size_t k, const std::string& tag) {
+    if (!ctx_.review.allowLinkDeletion) return;
+    LinkRecord& e = At(k);
+    const DeletionOptions& d = ctx_.deletion;
+    const std::string stored = e.linkReplacement;
+    std::string value = stored;
+    if (tag == "<IMG") {
+        if (d.imageReplace) value = ChosenUrl(d.imageUrl, d.imageMakeRelative, stored);
+    } else if (IsOneOf(tag, kBackgroundTags)) {
+        if (d.backgroundReplace) value = ChosenUrl(d.backgroundUrl, d.backgroundMakeRelative, stored);
+    } else if (WillRemoveTag(tag, e.linkTagPos)) {
+        const std::int32_t tagPos = e.linkTagPos;
+        Copy(cursor_, tagPos);
+        cursor_ = TagEnd(tagPos);
+        pendingCloseTags_.push_back({tag.substr(1), -1});
+        e.linkValuePos = -1;
+        for (std::size_t j = k + 1; j < edits_.size() && At(j).linkTagPos == tagPos; ++j) At(j).linkValuePos = -1;
+        return;
+    } else if (IsOneOf(tag, kHashTags)) {
+        // Also a tag that "Convert to text" cannot remove because it never ends.
+        value = "#";
+    }
+    if (SpanIsSound(e)) ReplaceValueSpan(e, value);
+}
+
+void Rewriter::DropSecondPassLinks() {
+    std::vector<std::int32_t>& list = links_.secondPassLinks();
+    const std::int32_t count = links_.linkCount();
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [&](std::int32_t record) {
+                                  return record >= 0 && record < count && links_[record].linkValuePos < 0;
+                              }),
+               list.end());
+}
+
+std::int32_t Rewriter::Run() {
+    const std::int32_t count = links_.linkCount();
+    for (std::int32_t i = 0; i < count; ++i)
+        if (static_cast<std::int64_t>(links_[i].linkFile) == fileIndex_) edits_.push_back(i);
+    std::stable_sort(edits_.begin(), edits_.end(), [&](std::int32_t a, std::int32_t b) {
+        return links_[a].linkValuePos < links_[b].linkValuePos;
+    });
+
+    out_.clear();
+    out_.reserve(static_cast<std::size_t>(text_.size) + 64);
+    for (std::size_t k = 0; k < edits_.size(); ++k) {
+        CloseTags(true, At(k).linkValuePos);
+        LinkRecord& e = At(k);
+        if (e.linkValuePos < cursor_) continue;  // its text was removed, or it was dropped
+        const std::string tag = e.linkTagPos >= 0 ? TagNameAt(e.linkTagPos) : std::string();
+        if (IsDeletion(e.linkReplacement)) {
+            Delete(k, tag);
+        } else {
+            Replace(k, tag);
+        }
+    }
+    CloseTags(false, 0);
+    Copy(cursor_, text_.size);
+    DropSecondPassLinks();
+    return static_cast<std::int32_t>(edits_.size());
+}
+
+}  // namespace
+
+std::int32_t RewriteFile(const RewriteContext& context, const unsigned char* text, std::int32_t textLength,
+                         std::int32_t fileIndex, std::vector<unsigned char>& output) {
+    Rewriter rewriter(context, text, textLength, fileIndex, output);
+    return rewriter.Run();
+}
+
+}  // namespace corvane

@@ -1,0 +1,573 @@
+// Finding every URL of a page, a style sheet or a script and handing it to the URL processor.
+#include "engine/markup_scanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/link_table.h"
+#include "engine/url_processor.h"
+#include "engine/url_text.h"
+
+namespace corvane {
+namespace {
+
+struct TagPass {
+    const char* tag;
+    const char* attribute;
+};
+
+// Passes 1 to 15, in the order in which they run.
+constexpr TagPass kTagPasses[] = {
+    {"A", "href"},         {"APPLET", "src"},      {"AREA", "href"},       {"BGSOUND", "src"},
+    {"EMBED", "src"},      {"FRAME", "src"},       {"IFRAME", "src"},      {"IMG", "src"},
+    {"INPUT", "src"},      {"LINK", "href"},       {"SCRIPT", "src"},      {"BODY", "background"},
+    {"TABLE", "background"}, {"TD", "background"}, {"TR", "background"},
+};
+constexpr int kTagPassCount = static_cast<int>(sizeof(kTagPasses) / sizeof(kTagPasses[0]));
+constexpr int kLinkPass = 0;    // runs the link target adder
+constexpr int kScriptPass = 10;  // searched everywhere, jumps to the next </SCRIPT
+
+constexpr const char* kEventNames[] = {
+    "onabort", "onactivate", "onafterprint", "onafterupdate", "onbeforeactivate", "onbeforecopy",
+    "onbeforecut", "onbeforedeactivate", "onbeforeeditfocus", "onbeforepaste", "onbeforeprint",
+    "onbeforeunload", "onbeforeupdate", "onblur", "onbounce", "oncellchange", "onchange", "onclick",
+    "oncontextmenu", "oncontrolselect", "oncopy", "oncut", "ondataavailable", "ondatasetchanged",
+    "ondatasetcomplete", "ondblclick", "ondeactivate", "ondrag", "ondragend", "ondragenter",
+    "ondragleave", "ondragover", "ondragstart", "ondrop", "onerror", "onerrorupdate", "onfilterchange",
+    "onfinish", "onfocus", "onfocusin", "onfocusout", "onhelp", "onkeydown", "onkeypress", "onkeyup",
+    "onlayoutcomplete", "onload", "onlosecapture", "onmousedown", "onmouseenter", "onmouseleave",
+    "onmousemove", "onmouseout", "onmouseover", "onmouseup", "onmousewheel", "onmove", "onmoveend",
+    "onmovestart", "onpaste", "onpropertychange", "onreadystatechange", "onreset", "onresize",
+    "onresizeend", "onresizestart", "onrowenter", "onrowexit", "onrowsdelete", "onrowsinserted",
+    "onscroll", "onselect", "onselectionchange", "onselectstart", "onstart", "onstop", "onsubmit",
+    "onunload",
+};
+static_assert(sizeof(kEventNames) / sizeof(kEventNames[0]) == 78, "the event table has 78 names");
+
+// In order of priority: a later name is looked for only when the earlier ones are not found.
+constexpr const char* kProtocols[] = {"file:///", "http://", "https://", "ftp://", "gopher://"};
+constexpr int kProtocolCount = static_cast<int>(sizeof(kProtocols) / sizeof(kProtocols[0]));
+
+// The file's bytes as whole characters: a UTF-16 file of odd size ends in half a character,
+// which no search may read.
+Text WholeText(const unsigned char* buffer, std::int32_t size, std::uint8_t encoding) {
+    if (buffer == nullptr || size < 0) size = 0;
+    Text t = MakeText(buffer, size, encoding);
+    t.size -= t.size % t.width();
+    return t;
+}
+
+std::string FileLogLine(const std::string& path, std::int32_t size) {
+    return path + " (" + std::to_string(size) + " bytes) ... ";
+}
+
+std::string ResultLogText(int total) { return std::to_string(total) + " change(s) to apply"; }
+
+bool Stopped(OperationHost& host) { return host.PumpMessages() == kPollStop; }
+
+// A search must never come back to where it was: a next position that does not move on is
+// replaced by the next character.
+std::int32_t Advance(std::int32_t next, std::int32_t p, std::int32_t w) { return next > p ? next : p + w; }
+
+// The first protocol name, in order of priority, found from a start that only moves forward.
+// Each name's next occurrence is kept: while it still lies ahead of the start it is still the
+// first one, and a name that was not found is not found from further on either (the stop
+// characters of the scopes used here never occur inside a protocol name, and the next start
+// never passes the end of the occurrence just handed on).
+class ProtocolFinder {
+public:
+    ProtocolFinder(const Text& t, std::int32_t end, int scope) : t_(t), end_(end), scope_(scope) {}
+
+    std::int32_t Next(std::int32_t from) {
+        for (int i = 0; i < kProtocolCount; ++i) {
+            if (!known_[i] || (next_[i] >= 0 && next_[i] < from)) {
+                next_[i] = FindText(t_, end_, kProtocols[i], from, scope_);
+                known_[i] = true;
+            }
+            if (next_[i] >= 0 && next_[i] < end_) return next_[i];
+        }
+        return -1;
+    }
+
+private:
+    const Text& t_;
+    std::int32_t end_;
+    int scope_;
+    bool known_[kProtocolCount] = {};
+    std::int32_t next_[kProtocolCount] = {};
+};
+
+// The next "/*" and "*/" of the whole text from a position, kept while positions move forward.
+class CommentMarks {
+public:
+    explicit CommentMarks(const Text& t) : t_(t) {}
+
+    std::int32_t NextOpen(std::int32_t p) { return Find(0, "/*", p); }
+    std::int32_t NextClose(std::int32_t p) { return Find(1, "*/", p); }
+
+private:
+    std::int32_t Find(int i, const char* needle, std::int32_t p) {
+        if (from_[i] < 0 || p < from_[i] || (pos_[i] >= 0 && pos_[i] < p)) {
+            pos_[i] = FindText(t_, t_.size, needle, p, kScopeAll);
+            from_[i] = p;
+        }
+        return pos_[i];
+    }
+
+    const Text& t_;
+    std::int32_t from_[2] = {-1, -1};
+    std::int32_t pos_[2] = {-1, -1};
+};
+
+int InScriptComment(const Text& t, std::int32_t p, CommentMarks& marks) {
+    const std::int32_t w = t.width();
+    if (p < 0) p = 0;
+    // A "//" earlier on the same line.
+    for (std::int32_t x = std::min(p, t.size) - w; x >= 0; x -= w) {
+        const unsigned char c = CharAt(t, x);
+        if (c == '\n' || c == '\r') break;
+        if (c == '/' && CharAt(t, x + w) == '/') return 1;
+    }
+    // Inside a block comment, or before one that is never closed.
+    const std::int32_t a = marks.NextOpen(p);
+    const std::int32_t b = marks.NextClose(p);
+    if (a > p && b > p && b < a) return 1;
+    if (a == -1 && b > p) return 1;
+    if (a > p && b == -1) return 1;
+    return 0;
+}
+
+// Where an unquoted event value must end at the latest: the end of its tag (a '<' or '>' not
+// followed by '='). Without this bound the value's search would run on through the rest of the
+// file until a blank, handing on URLs of other tags and of the text as if they were this one's.
+std::int32_t UnquotedValueLimit(const Text& t, std::int32_t from) {
+    const std::int32_t w = t.width();
+    for (std::int32_t x = from; x >= 0 && x + w <= t.size; x += w) {
+        const unsigned char c = CharAt(t, x);
+        if ((c == '<' || c == '>') && CharAt(t, x + w) != '=') return x;
+    }
+    return t.size;
+}
+
+// Hands every URL found by protocol name inside one event value to the URL processor,
+// counting the changes queued in total. Returns 0, or the processor's negative stop.
+int ScanEventValue(EngineContext& ctx, const Text& t, std::uint32_t file, std::int32_t tagPos,
+                   std::int32_t v, int& total) {
+    const std::int32_t w = t.width();
+    const unsigned char c0 = CharAt(t, v);
+    const unsigned char c1 = CharAt(t, v + w);
+    int scope = kScopeSpace;
+    std::int32_t start = v;
+    std::int32_t end = t.size;
+    if (c0 == '"') {
+        scope = kScopeDoubleQuote;
+        start = v + w;
+    } else if (c0 == '\'') {
+        scope = kScopeSingleQuote;
+        start = v + w;
+    } else if (w == 2 && c0 == '\\' && c1 == '"') {
+        scope = kScopeEscDouble;
+        start = v + 2 * w;
+    } else if (w == 2 && c0 == '\\' && c1 == '\'') {
+        scope = kScopeEscSingle;
+        start = v + 2 * w;
+    } else {
+        end = UnquotedValueLimit(t, v);
+    }
+    ProtocolFinder finder(t, end, scope);
+    for (;;) {
+        const std::int32_t f = finder.Next(start);
+        if (f < 0) return 0;
+        const int n = ProcessUrl(ctx, t, file, tagPos, f, false);
+        if (n < 0) return n;
+        total += n;
+        // One character on, not one byte: a UTF-16 search must stay on whole characters.
+        start = f + w;
+    }
+}
+
+// After ProcessUrl of a link's href: decides whether the link gets a TARGET record.
+int RunTargetAdder(EngineContext& ctx, const Text& t, std::uint32_t file, std::int32_t tagPos,
+                   const std::string& href, int added, std::int32_t secondPassBefore) {
+    // The link will change its protocol in the next pass; its target is decided then.
+    if (ctx.links.secondPassCount() != secondPassBefore) return 0;
+    bool filtered = false;
+    if (added > 0 && ctx.links.linkCount() - added >= 0) {
+        const std::string replacement = ctx.links[ctx.links.linkCount() - added].linkReplacement;
+        filtered = TargetFilter(ctx, href, &replacement) != 0;
+    } else {
+        filtered = TargetFilter(ctx, href, nullptr) != 0;
+    }
+    if (!filtered) return 0;
+    std::string current;
+    std::int32_t targetPos = -1;
+    if (FindAttribute(t, "target", tagPos + 2 * t.width(), &current, &targetPos, false) > 0 && targetPos >= 0) {
+        if (!ctx.processing.modifyExistingTargets) return 0;
+        return AddTargetRecord(ctx, t, file, tagPos, targetPos, href, current);
+    }
+    return AddTargetRecord(ctx, t, file, tagPos, -1, href, std::string());
+}
+
+// The event pass: URLs by protocol name inside the values of event attributes of every tag.
+// Counts the changes queued in total; returns 0, -1 on ESC, or the processor's negative stop.
+int ScanEventAttributes(EngineContext& ctx, const Text& t, std::uint32_t file, const ScriptRegions& regions,
+                        bool insideScripts, int& total) {
+    const std::int32_t w = t.width();
+    std::int32_t p = 0;
+    for (;;) {
+        p = insideScripts ? FindTag(t, "", p) : FindTagOutsideScripts(t, regions, p, "");
+        if (p < 0) return 0;
+        const std::int32_t nameLen = ExtractValue(t, p, nullptr, kExtractEventTag, nullptr, nullptr);
+        const std::int32_t afterName = p + nameLen * w;
+        if (FindAttribute(t, "on", afterName, nullptr, nullptr, true) > 0) {
+            for (const char* event : kEventNames) {
+                std::int32_t v = -1;
+                if (FindAttribute(t, event, afterName, nullptr, &v, false) <= 0 || v < 0) continue;
+                const int n = ScanEventValue(ctx, t, file, p, v, total);
+                if (n < 0) return n;
+            }
+        }
+        const std::int32_t next = SkipToTagEnd(t, p);
+        if (next < 0) return 0;
+        p = Advance(next, p, w);
+        if (Stopped(ctx.host)) return -1;
+    }
+}
+
+}  // namespace
+
+void CollectScriptRegions(const Text& t, ScriptRegions& regions) {
+    auto collect = [&t](const char* name, std::vector<std::int32_t>& out) {
+        out.clear();
+        std::int32_t p = FindTag(t, name, 0);
+        while (p >= 0 && out.size() < ScriptRegions::kCapacity) {
+            out.push_back(p);
+            const std::int32_t next = SkipToTagEnd(t, p);
+            if (next < 0) break;
+            p = FindTag(t, name, Advance(next, p, t.width()));
+        }
+    };
+    collect("SCRIPT", regions.scriptStarts);
+    collect("/SCRIPT", regions.scriptEnds);
+}
+
+std::int32_t FindTagOutsideScripts(const Text& t, const ScriptRegions& regions, std::int32_t from,
+                                   const char* name) {
+    const std::vector<std::int32_t>& starts = regions.scriptStarts;
+    const std::vector<std::int32_t>& ends = regions.scriptEnds;
+    std::int32_t p = FindTag(t, name, from);
+    while (p >= 0) {
+        // The last region that opens before p.
+        const auto s = std::lower_bound(starts.begin(), starts.end(), p);
+        if (s == starts.begin()) return p;
+        // Its end: the first </SCRIPT after its start.
+        const auto e = std::upper_bound(ends.begin(), ends.end(), *(s - 1));
+        if (e == ends.end()) return -1;
+        if (*e < p) return p;
+        const std::int32_t next = SkipToTagEnd(t, p);
+        if (next < 0) return -1;
+        p = FindTag(t, name, Advance(next, p, t.width()));
+    }
+    return -1;
+}
+
+int IsInScriptComment(const Text& t, std::int32_t p) {
+    CommentMarks marks(t);
+    return InScriptComment(t, p, marks);
+}
+
+int TargetFilter(const EngineContext& ctx, const std::string& url, const std::string* replacement) {
+    std::string text = url;
+    if (replacement != nullptr) {
+        std::string unwrapped;
+        UnwrapReplacement(*replacement, &unwrapped, false);
+        if (!unwrapped.empty()) text = unwrapped;
+    }
+    switch (ctx.processing.targetMode) {
+    case kTargetAllExternal: {
+        if (text.find("://") == std::string::npos || StartsWithNoCase(text, "file:///")) return 0;
+        const std::string& base = ctx.search.baseUrl;
+        if (ctx.search.searchBaseUrl && text.size() >= base.size() && StartsWithNoCase(text, base.c_str()))
+            return 0;
+        return 1;
+    }
+    case kTargetImageLinks: {
+        const std::size_t segment = text.find_last_of("/\\");
+        const std::size_t dot = text.rfind('.');
+        if (dot == std::string::npos || (segment != std::string::npos && dot < segment)) return 0;
+        const std::string extension = text.substr(dot + 1);
+        for (const char* image : {"gif", "jpg", "jpeg", "png", "bmp"})
+            if (EqualsNoCase(extension, image)) return 1;
+        return 0;
+    }
+    case kTargetCustomMask:
+        return MatchMask(text, ctx.processing.urlMask);
+    default:
+        return 1;
+    }
+}
+
+int MatchMask(const std::string& text, const std::string& mask) {
+    if (text.empty()) return 1;
+    const std::size_t n = mask.size();
+    std::size_t i = 0;
+    for (;;) {
+        // One alternative, from i up to the next ';' or the end of the mask.
+        std::size_t c = 0;
+        bool search = false;
+        bool failed = false;
+        while (i < n && mask[i] != ';' && c < text.size()) {
+            if (mask[i] == '*') {
+                search = true;
+                ++i;
+            } else if (mask[i] == '?') {
+                while (i < n && mask[i] == '?') {
+                    ++c;
+                    ++i;
+                }
+            } else {
+                const std::size_t end = mask.find_first_of("*?;", i);
+                const std::string literal = mask.substr(i, end == std::string::npos ? std::string::npos : end - i);
+                i = end == std::string::npos ? n : end;
+                if (search) {
+                    const std::size_t at = text.find(literal, c);
+                    if (at == std::string::npos) {
+                        failed = true;
+                        break;
+                    }
+                    c = at;
+                } else if (text.compare(c, literal.size(), literal) != 0) {
+                    failed = true;
+                    break;
+                }
+                search = false;
+            }
+        }
+        if (!failed) return 1;
+        // On to the next alternative.
+        const std::size_t next = mask.find(';', i);
+        if (next == std::string::npos) return 0;
+        i = next + 1;
+    }
+}
+
+int AddTargetRecord(EngineContext& ctx, const Text& t, std::uint32_t file, std::int32_t tagPos,
+                    std::int32_t targetPos, const std::string& url, const std::string& currentTarget) {
+    const std::string& target = ctx.processing.target;
+    std::int32_t valuePos = tagPos;
+    std::int32_t span = 0;
+    std::int32_t quote = 0;
+    std::string replacement;
+    if (targetPos < 0) {
+        replacement = ":::\"" + target + "\"";
+    } else {
+        if (EqualsNoCase(target, currentTarget)) return 0;
+        ExtractValue(t, targetPos, nullptr, kExtractAttribute, &span, &quote);
+        if (span <= 0) return 0;
+        valuePos = targetPos;
+        const std::int32_t w = t.width();
+        const unsigned char c0 = CharAt(t, targetPos);
+        const unsigned char c1 = CharAt(t, targetPos + w);
+        const bool delimited = c0 == '"' || c0 == '\'' || (c0 == '\\' && (c1 == '"' || c1 == '\''));
+        replacement = delimited ? ":::" + target : ":::\"" + target + "\"";
+    }
+    LinkRecord& r = ctx.links.Pending();
+    r.linkUrl = url;
+    r.linkReplacement = replacement;
+    r.linkFile = file;
+    r.linkTagPos = tagPos;
+    r.linkValuePos = valuePos;
+    r.linkValueLen = static_cast<std::uint32_t>(span);
+    r.linkQuoteLen = static_cast<std::uint32_t>(quote);
+    return ctx.links.Commit() ? 1 : 0;
+}
+
+int ScanTags(EngineContext& ctx, const Text& t, std::uint32_t file, const ScriptRegions& regions,
+             std::int32_t& k, std::int32_t range, bool insideScripts) {
+    OperationHost& host = ctx.host;
+    const std::int32_t w = t.width();
+    int total = 0;
+    for (int pass = 0; pass < kTagPassCount; ++pass) {
+        host.SetFileProgress(k, range);
+        ++k;
+        if (Stopped(host)) return -1 - total;
+        const TagPass& tp = kTagPasses[pass];
+        const std::int32_t afterName = static_cast<std::int32_t>(1 + std::strlen(tp.tag)) * w;
+        const bool everywhere = insideScripts || pass == kScriptPass;
+        const bool adder = pass == kLinkPass && ctx.processing.targetAdderEnabled;
+        std::int32_t p = 0;
+        for (;;) {
+            p = everywhere ? FindTag(t, tp.tag, p) : FindTagOutsideScripts(t, regions, p, tp.tag);
+            if (p < 0) break;
+            std::string href;
+            std::int32_t valuePos = -1;
+            if (FindAttribute(t, tp.attribute, p + afterName, adder ? &href : nullptr, &valuePos, false) > 0 &&
+                valuePos >= 0) {
+                const std::int32_t secondPassBefore = ctx.links.secondPassCount();
+                const int n = ProcessUrl(ctx, t, file, p, valuePos, true);
+                if (n < 0) return n - total;
+                total += n;
+                if (adder) total += RunTargetAdder(ctx, t, file, p, href, n, secondPassBefore);
+            }
+            const std::int32_t next = pass == kScriptPass ? FindTag(t, "/SCRIPT", p) : SkipToTagEnd(t, p);
+            if (next < 0) break;
+            p = Advance(next, p, w);
+            if (Stopped(host)) return -1 - total;
+        }
+    }
+    if (ctx.search.searchEventsByProtocol) {
+        host.SetFileProgress(k, range);
+        ++k;
+        if (Stopped(host)) return -1 - total;
+        const int n = ScanEventAttributes(ctx, t, file, regions, insideScripts, total);
+        if (n < 0) return n - total;
+    }
+    host.SetFileProgress(k, range);
+    return total;
+}
+
+int ScanPage(EngineContext& ctx, const unsigned char* buffer, std::int32_t size, const std::string& path,
+             std::uint32_t file) {
+    OperationHost& host = ctx.host;
+    host.AddLogLine(FileLogLine(path, size), false);
+    const Text t = WholeText(buffer, size, ctx.links.fileEncoding(file));
+    const std::int32_t w = t.width();
+
+    const bool insideScripts = ctx.search.searchScriptsByTagNames;
+    ScriptRegions regions;
+    if (!insideScripts) CollectScriptRegions(t, regions);
+    auto findTag = [&](std::int32_t from, const char* name) {
+        return insideScripts ? FindTag(t, name, from) : FindTagOutsideScripts(t, regions, from, name);
+    };
+
+    const std::int32_t range = 16 + (ctx.search.searchScriptsByProtocol ? 1 : 0) +
+                               (ctx.search.searchEventsByProtocol ? 1 : 0);
+    std::int32_t k = 0;
+    int total = ScanTags(ctx, t, file, regions, k, range, insideScripts);
+    if (total < 0) return total;
+
+    // url( arguments inside STYLE blocks.
+    host.SetFileProgress(k, range);
+    if (Stopped(host)) return -1 - total;
+    for (std::int32_t p = 0;;) {
+        const std::int32_t s = findTag(p, "STYLE");
+        if (s < 0) break;
+        std::int32_t e = findTag(s, "/STYLE");
+        if (e < 0) e = t.size;
+        if (e > s) {
+            const std::int32_t content = SkipToTagEnd(t, s);
+            std::int32_t q = content < 0 ? -1 : FindText(t, e, "url(", content, kScopeAll);
+            while (q >= 0) {
+                const std::int32_t v = q + 3 * w;
+                const int n = ProcessUrl(ctx, t, file, -2, v, false);
+                if (n < 0) return n - total;
+                total += n;
+                if (v + w > t.size) break;
+                q = FindText(t, e, "url(", v + w, kScopeAll);
+            }
+        }
+        const std::int32_t next = SkipToTagEnd(t, e);
+        if (next < 0) break;
+        p = Advance(next, p, w);
+        if (Stopped(host)) return -1 - total;
+    }
+
+    // URLs by protocol name inside SCRIPT blocks.
+    if (ctx.search.searchScriptsByProtocol) {
+        host.SetFileProgress(k, range);
+        ++k;
+        if (Stopped(host)) return -1 - total;
+        CommentMarks comments(t);
+        const int scope = insideScripts ? kScopeTagOpen : kScopeAll;
+        for (std::int32_t p = 0;;) {
+            const std::int32_t s = FindTag(t, "SCRIPT", p);
+            if (s < 0) break;
+            std::int32_t e = FindTag(t, "/SCRIPT", s);
+            if (e < 0) e = t.size;
+            std::int32_t q = SkipToTagEnd(t, s);
+            if (e > s && q >= 0) {
+                ProtocolFinder finder(t, e, scope);
+                for (;;) {
+                    const std::int32_t f = finder.Next(q);
+                    if (f < 0) break;
+                    if (!InScriptComment(t, f, comments)) {
+                        const int n = ProcessUrl(ctx, t, file, -1, f, false);
+                        if (n < 0) return n - total;
+                        total += n;
+                    }
+                    q = f + 6 * w;
+                    if (q > t.size) break;
+                }
+            }
+            const std::int32_t next = SkipToTagEnd(t, e);
+            if (next < 0) break;
+            p = Advance(next, p, w);
+            if (Stopped(host)) return -1 - total;
+        }
+    }
+
+    host.SetFileProgress(k, range);
+    host.AddLogLine(ResultLogText(total), true);
+    return total;
+}
+
+int ScanScriptFile(EngineContext& ctx, const unsigned char* buffer, std::int32_t size,
+                   const std::string& path, std::uint32_t file) {
+    OperationHost& host = ctx.host;
+    host.AddLogLine(FileLogLine(path, size), false);
+    const Text t = WholeText(buffer, size, ctx.links.fileEncoding(file));
+    const std::int32_t w = t.width();
+
+    std::int32_t range = 1 + (ctx.search.searchScriptsByProtocol ? 1 : 0);
+    std::int32_t k = 0;
+    int total = 0;
+    if (ctx.search.searchScriptsByTagNames) {
+        range += 15 + (ctx.search.searchEventsByProtocol ? 1 : 0);
+        const ScriptRegions none;
+        total = ScanTags(ctx, t, file, none, k, range, true);
+        if (total < 0) return total;
+    }
+    if (ctx.search.searchScriptsByProtocol) {
+        host.SetFileProgress(k, range);
+        ++k;
+        CommentMarks comments(t);
+        ProtocolFinder finder(t, t.size, kScopeAll);
+        for (std::int32_t q = 0;;) {
+            const std::int32_t f = finder.Next(q);
+            if (f < 0) break;
+            if (!InScriptComment(t, f, comments)) {
+                const int n = ProcessUrl(ctx, t, file, -1, f, false);
+                if (n < 0) return n - total;
+                total += n;
+            }
+            q = f + w;
+            if (Stopped(host)) return -1 - total;
+        }
+    }
+    host.SetFileProgress(range, range);
+    host.AddLogLine(ResultLogText(total), true);
+    return total;
+}
+
+int ScanStyleSheet(EngineContext& ctx, const unsigned char* buffer, std::int32_t size,
+                   const std::string& path, std::uint32_t file) {
+    OperationHost& host = ctx.host;
+    host.AddLogLine(FileLogLine(path, size), false);
+    const Text t = WholeText(buffer, size, ctx.links.fileEncoding(file));
+    const std::int32_t w = t.width();
+    int total = 0;
+    std::int32_t q = FindText(t, t.size, "url(", 0, kScopeAll);
+    while (q >= 0) {
+        const std::int32_t v = q + 3 * w;
+        const int n = ProcessUrl(ctx, t, file, -2, v, false);
+        if (n < 0) return n - total;
+        total += n;
+        q = FindText(t, t.size, "url(", v + w, kScopeAll);
+        if (Stopped(host)) return -1 - total;
+    }
+    host.SetFileProgress(1, 1);
+    host.AddLogLine(ResultLogText(total), true);
+    return total;
+}
+
+}  // namespace corvane
