@@ -151,13 +151,5 @@ TEST(SavedFromUrlPass, EscStopsAtTheNextCommentKeepingEntriesFound) {
     EXPECT_EQ(site.host.overallProgress(), (Progress{{0, 2}, {1, 2}}));
 }
 
-TEST(SavedFromUrlPass, LogsOnlyItsHeaderWithoutPages) {
-    SavedFromSite site;
-    site.Add("C:\\site\\x.gif", "");
-    EXPECT_EQ(site.Run(), 0);
-    EXPECT_EQ(site.host.log(), std::vector<std::string>{">> Searching for \"saved from url\" ... "});
-    EXPECT_EQ(site.host.overallProgress(), (Progress{{0, 0}}));
-}
-
 }  // namespace
 }  // namespace corvane

@@ -173,19 +173,6 @@ TEST_F(SearchDriver, RunsEveryPassAndLogsEachAsWritten) {
     EXPECT_EQ(scans.calls[3].file, 4u);
 }
 
-TEST_F(SearchDriver, StartsWithAnEmptyTableAndBothBarsAtZeroOfTwo) {
-    Add("C:\\site\\a.htm", kPage);
-    links.Pending().linkUrl = "left from before";
-    links.Commit();
-    Run();
-    EXPECT_EQ(links.linkCount(), 0);
-    ASSERT_GE(host.calls.size(), 3u);
-    EXPECT_EQ(host.calls[0].kind, testing_support::HostCall::kStatus);
-    EXPECT_EQ(host.calls[0].text, "Press ESC to stop");
-    EXPECT_EQ(host.overallProgress().front(), std::make_pair(0, 2));
-    EXPECT_EQ(host.fileProgress().front(), std::make_pair(0, 2));
-}
-
 TEST_F(SearchDriver, LeavesTheSavedFromPassOutUnlessAsked) {
     Add("C:\\site\\a.htm", "<!-- saved from url=(0019)http://example.org/ -->");
     Run();
@@ -205,13 +192,6 @@ TEST_F(SearchDriver, FindsNothingToDoInAListWithoutProcessableFiles) {
                           }));
     EXPECT_EQ(host.status(), "Done: 0 change(s) to apply in 0 file(s)");
     EXPECT_TRUE(scans.calls.empty());
-}
-
-TEST_F(SearchDriver, FinishesWithoutDoneLineWhenNoChangeWasFound) {
-    Add("C:\\site\\a.htm", kPage);
-    EXPECT_EQ(Run(), kSearchNoChanges);
-    EXPECT_EQ(host.log().back(), Line("C:\\site\\a.htm", kPage.size(), 0));
-    EXPECT_EQ(host.status(), "Done: 0 change(s) to apply in 1 file(s)");
 }
 
 TEST_F(SearchDriver, SecondSearchRepeatsOnlyTheBrokenLinksPass) {
