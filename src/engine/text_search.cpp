@@ -218,6 +218,27 @@ std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, s
     return count;
 }
 
+namespace {
+
+bool IsCssBlank(char c) { return c == ' ' || (c >= 1 && c <= 31); }
+
+void TrimBlanks(std::string& v) {
+    std::size_t b = 0, e = v.size();
+    while (b < e && IsCssBlank(v[b])) ++b;
+    while (e > b && IsCssBlank(v[e - 1])) --e;
+    v = v.substr(b, e - b);
+}
+
+void TrimCssUrl(std::string& v) {
+    TrimBlanks(v);
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+        v = v.substr(1, v.size() - 2);
+        TrimBlanks(v);
+    }
+}
+
+}  // namespace
+
 std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, int mode,
                           std::int32_t* spanLen, std::int32_t* quoteLen) {
     if (out) out->clear();
@@ -289,6 +310,9 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
         ++span;
     }
     if (!ended) return 0;
+    // Inside url( ... ) the URL itself may stand between quotes and blanks, as style sheets write
+    // it; they belong to the span, which the rewrite replaces whole, but not to the URL.
+    if (kind == 3) TrimCssUrl(value);
 
     if (spanLen) *spanLen = span;
     if (quoteLen) *quoteLen = quotes;
