@@ -17,8 +17,9 @@
 #include "restorer/restore_walk.h"
 
 #ifdef _WIN32
-#include <windows.h>
 #include "platform/win32/file_system_win32.h"
+// After the file-system header: windows.h renames MoveFile and DeleteFile to their A forms.
+#include <windows.h>
 #else
 #include "platform/posix/file_system_posix.h"
 #endif
