@@ -58,9 +58,10 @@ std::int32_t FindByFileName(FileList& files, const std::string& target, std::int
     const bool internet = target.find("://") != std::string::npos;
     std::int32_t best = -1;
     std::size_t bestScore = 0;
-    for (std::int32_t r = std::max<std::int32_t>(firstRow, 0); r < files.size(); ++r) {
+    // Only the rows of that name are looked at, through the list's index of file names.
+    for (const std::int32_t r : files.RowsNamed(name)) {
+        if (r < firstRow) continue;
         const std::string& path = files.path(r);
-        if (!EqualsNoCase(FileNamePart(path), name)) continue;
         if (internet) {
             std::string asUrl = path;
             ConvertSeparators(asUrl, true);

@@ -69,6 +69,20 @@ struct Scan {
     }
 };
 
+// The next '<' at or after p, or -1. Every pass of the scanner walks the file tag by tag, so this
+// is the hottest loop of a search: memchr finds the candidates. In UTF-16 text only the unit
+// 0x003C reads as '<' (best-fit guesses are masked in the unit table).
+Pos NextOpenBracket(const Scan& s, Pos p) {
+    while (p >= 0 && p < s.limit) {
+        const void* hit = std::memchr(s.d + p, '<', static_cast<std::size_t>(s.limit - p));
+        if (!hit) return -1;
+        const Pos q = static_cast<const unsigned char*>(hit) - s.d;
+        if (s.w == 1 || (q % 2 == 0 && s.d[q + 1] == 0)) return q;
+        p = q + 1;
+    }
+    return -1;
+}
+
 bool IsControl(unsigned char c) { return c >= 1 && c <= 31; }
 bool IsBlank(unsigned char c) { return c >= 1 && c <= 32; }
 
@@ -102,8 +116,8 @@ std::int32_t FindTag(const Text& t, const char* name, std::int32_t from) {
     if (from < 0 || from >= s.limit) return -1;
     if (!name) name = "";
     const Pos n = static_cast<Pos>(std::strlen(name));
-    for (Pos p = s.Align(from); s.Has(p); p += s.w)
-        if (s.At(p) == '<' && s.NameAt(p + s.w, name, n)) return static_cast<std::int32_t>(p);
+    for (Pos p = NextOpenBracket(s, s.Align(from)); p >= 0; p = NextOpenBracket(s, p + s.w))
+        if (s.NameAt(p + s.w, name, n)) return static_cast<std::int32_t>(p);
     return -1;
 }
 
@@ -126,6 +140,17 @@ std::int32_t FindText(const Text& t, std::int32_t end, const char* needle, std::
     if (!needle) needle = "";
     const Pos n = static_cast<Pos>(std::strlen(needle));
     const Pos stop = end < s.limit ? end : s.limit;
+    if (scope == kScopeAll && n > 0 && s.w == 1) {
+        // Nothing stops this search but the end: only positions holding the first letter are compared.
+        const unsigned char first = Fold(static_cast<unsigned char>(needle[0]));
+        for (Pos p = from; p + n <= stop; ++p) {
+            if (Fold(s.d[p]) != first) continue;
+            Pos i = 1;
+            while (i < n && Fold(s.d[p + i]) == Fold(static_cast<unsigned char>(needle[i]))) ++i;
+            if (i == n) return static_cast<std::int32_t>(p);
+        }
+        return -1;
+    }
     // A naive compare at each position; the stop condition is checked wherever the compare reaches,
     // so a match never straddles a place where the scope ends.
     for (Pos p = s.Align(from); p + s.w <= stop; p += s.w) {
@@ -155,8 +180,14 @@ std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, s
 
     // Find the name outside quoted stretches, within this tag.
     bool found = false;
+    const unsigned char first = Fold(static_cast<unsigned char>(name[0]));
     while (s.Has(p)) {
         const unsigned char c = s.At(p);
+        // Most characters are none of the ones tested below: settle them with one comparison each.
+        if (Fold(c) != first && !IsQuote(c) && c != '\\' && c != '<' && c != '>') {
+            p += w;
+            continue;
+        }
         if (IsQuote(c)) {
             Pos q = p + w;
             while (s.Has(q) && s.At(q) != c) q += w;
@@ -217,6 +248,27 @@ std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, s
     }
     return count;
 }
+
+namespace {
+
+bool IsCssBlank(char c) { return c == ' ' || (c >= 1 && c <= 31); }
+
+void TrimBlanks(std::string& v) {
+    std::size_t b = 0, e = v.size();
+    while (b < e && IsCssBlank(v[b])) ++b;
+    while (e > b && IsCssBlank(v[e - 1])) --e;
+    v = v.substr(b, e - b);
+}
+
+void TrimCssUrl(std::string& v) {
+    TrimBlanks(v);
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+        v = v.substr(1, v.size() - 2);
+        TrimBlanks(v);
+    }
+}
+
+}  // namespace
 
 std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, int mode,
                           std::int32_t* spanLen, std::int32_t* quoteLen) {
@@ -289,6 +341,9 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
         ++span;
     }
     if (!ended) return 0;
+    // Inside url( ... ) the URL itself may stand between quotes and blanks, as style sheets write
+    // it; they belong to the span, which the rewrite replaces whole, but not to the URL.
+    if (kind == 3) TrimCssUrl(value);
 
     if (spanLen) *spanLen = span;
     if (quoteLen) *quoteLen = quotes;

@@ -63,6 +63,8 @@ void FileList::Clear() {
     rows_.clear();
     index_.clear();
     indexed_ = 0;
+    names_.clear();
+    namesValid_ = false;
 }
 
 void FileList::SetReferenced(std::int32_t row, bool mark) {
@@ -73,6 +75,7 @@ void FileList::SetReferenced(std::int32_t row, bool mark) {
 // Rows from fromRow on are about to move: forget every entry that names one of them. Walking
 // only those rows keeps a run of removals from the bottom up linear in all.
 void FileList::Invalidate(std::int32_t fromRow) {
+    namesValid_ = false;
     if (fromRow >= indexed_) return;
     for (std::int32_t r = fromRow; r < indexed_; ++r) {
         auto it = index_.find(rows_[static_cast<std::size_t>(r)].key);
@@ -93,6 +96,26 @@ std::int32_t FileList::FindFileRow(const std::string& path, std::int32_t rowsToS
     auto it = index_.find(FoldKey(resolved));
     if (it == index_.end() || it->second >= limit) return -1;
     return it->second;
+}
+
+}  // namespace corvane
+
+namespace corvane {
+
+const std::vector<std::int32_t>& FileList::RowsNamed(const std::string& name) const {
+    static const std::vector<std::int32_t> none;
+    auto nameOf = [](const std::string& key) {
+        const std::size_t sep = key.find_last_of("\\/");
+        return sep == std::string::npos ? key : key.substr(sep + 1);
+    };
+    if (!namesValid_) {
+        names_.clear();
+        for (std::size_t r = 0; r < rows_.size(); ++r)
+            names_[nameOf(rows_[r].key)].push_back(static_cast<std::int32_t>(r));
+        namesValid_ = true;
+    }
+    const auto it = names_.find(FoldKey(name));
+    return it == names_.end() ? none : it->second;
 }
 
 }  // namespace corvane

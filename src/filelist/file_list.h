@@ -30,6 +30,10 @@ public:
     // A path longer than kMaxPath never matches.
     std::int32_t FindFileRow(const std::string& path, std::int32_t rowsToSearch) const;
 
+    // Rows whose file name (the text after the last '\' or '/') equals `name` ignoring case,
+    // in ascending order. Valid until the list changes.
+    const std::vector<std::int32_t>& RowsNamed(const std::string& name) const;
+
 private:
     struct Row {
         std::string path;
@@ -42,6 +46,9 @@ private:
     // Lowest row of each key among rows [0, indexed_); grown on demand by lookups.
     mutable std::unordered_map<std::string, std::int32_t> index_;
     mutable std::int32_t indexed_ = 0;
+    // Rows by case-folded file name; rebuilt whole on the first lookup after a change.
+    mutable std::unordered_map<std::string, std::vector<std::int32_t>> names_;
+    mutable bool namesValid_ = false;
 };
 
 // Resolves "\.." and "/.." segments as the row lookup does; false when a ".." has

@@ -261,3 +261,24 @@ TEST(FileList, RemovingRowsFromTheBottomUpAfterLookups) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST(FileListNames, RowsOfOneFileNameIgnoringCaseFollowChanges) {
+    FileList list;
+    list.Append("C:\\site\\img\\Logo.gif");
+    list.Append("C:\\site\\a.htm");
+    list.Append("C:\\site\\docs/img/LOGO.GIF");
+    EXPECT_EQ(list.RowsNamed("logo.gif"), (std::vector<std::int32_t>{0, 2}));
+    EXPECT_TRUE(list.RowsNamed("logo").empty());
+    list.Insert(0, "D:\\logo.gif");
+    EXPECT_EQ(list.RowsNamed("LOGO.gif"), (std::vector<std::int32_t>{0, 1, 3}));
+    list.Remove(1);
+    EXPECT_EQ(list.RowsNamed("logo.gif"), (std::vector<std::int32_t>{0, 2}));
+    list.Clear();
+    EXPECT_TRUE(list.RowsNamed("logo.gif").empty());
+}
+
+}  // namespace
+}  // namespace corvane

@@ -357,8 +357,11 @@ TEST_P(TextSearch, ExtractValue) {
         {T("(a.gif) "), kExtractAttribute, 7, "(a.gif)", 7, 0},
         // style-sheet url( arguments
         {T("(img/a.gif)"), kExtractCssUrl, 9, "img/a.gif", 11, 1},
-        {T("(\"a.gif\")"), kExtractCssUrl, 7, "\"a.gif\"", 9, 1},
-        {T("( a b.gif)"), kExtractCssUrl, 8, " a b.gif", 10, 1},
+        // Quotes and blanks inside the parentheses are part of the span, not of the URL.
+        {T("(\"a.gif\")"), kExtractCssUrl, 5, "a.gif", 9, 1},
+        {T("( 'a b.gif' )"), kExtractCssUrl, 7, "a b.gif", 13, 1},
+        {T("( a b.gif)"), kExtractCssUrl, 7, "a b.gif", 10, 1},
+        {T("(\"\")"), kExtractCssUrl, 0, "", 4, 1},
         {T("(a<b>.gif)"), kExtractCssUrl, 8, "a<b>.gif", 10, 1},
         {T("\"a.gif\")"), kExtractCssUrl, 5, "a.gif", 7, 1},
         {T("(a.gif"), kExtractCssUrl, 0, "", 0, 0},

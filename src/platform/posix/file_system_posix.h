@@ -21,7 +21,7 @@ public:
     // The host path of a Windows-form path; false when it names no mapped drive.
     bool WindowsToHostPath(const std::string& windowsPath, std::string* hostPath) const;
     // A host path (relative ones are taken from the working folder) in Windows form, through the
-    // drive whose folder is the longest prefix of it, else through Z:.
+    // drive whose folder is the longest prefix of it, else through Z:; empty when no drive reaches it.
     std::string HostToWindowsPath(const std::string& hostPath) const;
 
     bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) override;

@@ -1,0 +1,39 @@
+// The long-operation host of corvane-cli: the log goes to standard output (or is kept for JSON), Ctrl+C stops.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/operation_host.h"
+
+namespace corvane {
+
+class CliHost : public OperationHost {
+public:
+    // echo: print each log line once it is complete; otherwise only keep the lines.
+    explicit CliHost(bool echo);
+    ~CliHost() override;
+
+    void AddLogLine(const std::string& text, bool append) override;
+    void SetOverallProgress(std::int32_t, std::int32_t) override {}
+    void SetFileProgress(std::int32_t, std::int32_t) override {}
+    void SetStatusText(const std::string& text) override { status_ = text; }
+    // 1 (stop) once Ctrl+C was pressed, else 0.
+    int PumpMessages() override;
+    // The ESC question of the apply step: a stop asked for with Ctrl+C is always confirmed.
+    bool AskYesNo(const std::string&) override { return true; }
+
+    // Prints the last line if it is still pending.
+    void Flush();
+    const std::vector<std::string>& lines() const { return lines_; }
+    const std::string& status() const { return status_; }
+
+private:
+    bool echo_;
+    std::vector<std::string> lines_;
+    std::size_t printed_ = 0;
+    std::string status_;
+};
+
+}  // namespace corvane

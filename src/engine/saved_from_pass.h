@@ -1,0 +1,19 @@
+// The pass that collects the addresses named by saved pages' "saved from url" comments.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/engine_context.h"
+#include "platform/file_system.h"
+
+namespace corvane {
+
+// Result of the pass when the user pressed ESC; entries collected before stay.
+constexpr int kSavedFromStopped = 255;
+
+// Reads every page of the file list and adds its first "saved from url" address to
+// ctx.savedFrom, logging one line per page read. The overall bar runs over
+// processableFileCount (counted here when negative). Returns 0, or kSavedFromStopped.
+int SavedFromUrlPass(EngineContext& ctx, FileSystem& fs, std::int32_t processableFileCount = -1);
+
+}  // namespace corvane

@@ -1,0 +1,168 @@
+// The search of step 5: root path, counting, Unicode and saved-from passes, then the scan of every file.
+#include "engine/search_driver.h"
+
+#include <utility>
+#include <vector>
+
+#include "engine/saved_from_pass.h"
+
+namespace corvane {
+
+const char kTooManyFilesMessage[] =
+    "The number of files added for processing exceeds the maximum allowed!\n"
+    "Please remove some files from the list and try again.";
+
+namespace {
+
+bool EqualsNoCase(const std::string& text, std::size_t from, const char* word) {
+    std::size_t i = 0;
+    for (; word[i] != '\0'; ++i) {
+        if (from + i >= text.size()) return false;
+        char c = text[from + i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != word[i]) return false;
+    }
+    return from + i == text.size();
+}
+
+}  // namespace
+
+FileKind ProcessableKind(const std::string& path) {
+    std::size_t separator = path.find_last_of("\\/");
+    std::size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
+    std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < nameStart) return kNotProcessable;
+    std::size_t ext = dot + 1;
+    if (EqualsNoCase(path, ext, "htm") || EqualsNoCase(path, ext, "html") || EqualsNoCase(path, ext, "shtml"))
+        return kPageFile;
+    if (EqualsNoCase(path, ext, "js")) return kScriptFile;
+    if (EqualsNoCase(path, ext, "css")) return kStyleSheetFile;
+    return kNotProcessable;
+}
+
+void SwapByteOrder(unsigned char* data, std::size_t size) {
+    for (std::size_t i = 0; i + 1 < size; i += 2) std::swap(data[i], data[i + 1]);
+}
+
+int RootPathPass(EngineContext& ctx, SearchState& state) {
+    ctx.host.AddLogLine(">> Finding the root path ... ", false);
+    // The row whose last backslash comes first; the earliest of equal rows wins.
+    std::size_t best = FileList::kMaxPath;
+    std::int32_t chosen = -1;
+    for (std::int32_t i = 0; i < ctx.files.size(); ++i) {
+        std::size_t slash = ctx.files.path(i).find_last_of('\\');
+        if (slash != std::string::npos && slash < best) {
+            best = slash;
+            chosen = i;
+        }
+        if (ctx.host.PumpMessages() == kPollStop) return -1;
+    }
+    // Without a row that has a folder, the folder part is empty and the root is that of the
+    // current drive: "\" (never empty, so the passes are not run again for nothing).
+    std::string root = chosen >= 0 ? ctx.files.path(chosen).substr(0, best) : std::string();
+    if (!root.empty() && root.back() == ':') root += '\\';
+    if (root.empty() || root.back() != '\\') root += '\\';
+    state.rootPath = root;
+    ctx.rootPath = root;
+    ctx.host.AddLogLine("done", true);
+    return 0;
+}
+
+int CountingPass(EngineContext& ctx, SearchState& state) {
+    ctx.host.AddLogLine(">> Counting processable files ... ", false);
+    state.processableFileCount = 0;
+    for (std::int32_t i = 0; i < ctx.files.size(); ++i) {
+        if (IsProcessable(ctx.files.path(i))) ++state.processableFileCount;
+        if (ctx.host.PumpMessages() == kPollStop) return -1;
+    }
+    ctx.host.AddLogLine(std::to_string(state.processableFileCount) + " file(s) found", true);
+    return 0;
+}
+
+int UnicodePass(EngineContext& ctx, FileSystem& fs) {
+    ctx.host.AddLogLine(">> Finding Unicode files ... ", false);
+    std::int32_t found = 0;
+    for (std::int32_t i = 0; i < ctx.files.size(); ++i) {
+        const std::string& path = ctx.files.path(i);
+        if (IsProcessable(path)) {
+            unsigned char mark[2] = {0, 0};
+            std::uint8_t encoding = kEncoding8Bit;
+            if (fs.ReadFirstBytes(path, mark, 2) == 2) {
+                if (mark[0] == 0xFF && mark[1] == 0xFE) encoding = kEncodingUtf16LE;
+                if (mark[0] == 0xFE && mark[1] == 0xFF) encoding = kEncodingUtf16BE;
+            }
+            ctx.links.setFileEncoding(static_cast<std::uint32_t>(i), encoding);
+            if (encoding != kEncoding8Bit) ++found;
+        }
+        if (ctx.host.PumpMessages() == kPollStop) return -1;
+    }
+    ctx.host.AddLogLine(std::to_string(found) + " file(s) found", true);
+    return 0;
+}
+
+int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state, const FileScanners& scanners) {
+    ctx.host.AddLogLine(">> Searching for broken links ...", false);
+    int total = 0;
+    std::int32_t done = 0;
+    const std::int32_t rows = ctx.files.size();
+    std::vector<unsigned char> buffer;
+    for (std::int32_t i = 0; i < rows; ++i) {
+        const std::string path = ctx.files.path(i);
+        const FileKind kind = ProcessableKind(path);
+        if (kind == kNotProcessable) continue;
+        // The bar moves for every processable row, also for one that turns out to be unreadable.
+        ctx.host.SetOverallProgress(done, state.processableFileCount);
+        ++done;
+        if (!fs.ReadWholeFile(path, buffer) || buffer.empty()) continue;
+        const std::uint32_t file = static_cast<std::uint32_t>(i);
+        if (ctx.links.fileEncoding(file) == kEncodingUtf16BE) SwapByteOrder(buffer.data(), buffer.size());
+        FileScanner scan = kind == kPageFile ? scanners.page : kind == kScriptFile ? scanners.script : scanners.styleSheet;
+        if (scan == nullptr) continue;
+        const int changes = scan(ctx, buffer.data(), static_cast<std::int32_t>(buffer.size()), path, file);
+        if (changes < 0) return -1;
+        total += changes;
+    }
+    return total;
+}
+
+std::string SearchSummaryText(std::int32_t linkCount, std::int32_t processableFileCount) {
+    return "Done: " + std::to_string(linkCount) + " change(s) to apply in " + std::to_string(processableFileCount) +
+           " file(s)";
+}
+
+void ShowSearchSummary(EngineContext& ctx, const SearchState& state) {
+    ctx.host.SetStatusText(SearchSummaryText(ctx.links.linkCount(), state.processableFileCount));
+}
+
+int RunSearch(EngineContext& ctx, FileSystem& fs, SearchState& state, const FileScanners& scanners) {
+    ctx.links.ClearLinkTable();
+    ctx.host.SetStatusText("Press ESC to stop");
+    ctx.host.SetOverallProgress(0, 2);
+    ctx.host.SetFileProgress(0, 2);
+    if (ctx.files.size() > kMaxSearchFiles) return kSearchTooManyFiles;
+
+    bool stopped = false;
+    if (state.rootPath.empty()) {
+        // Addresses are collected afresh with the passes (the options step empties them too).
+        ctx.savedFrom.Clear();
+        stopped = RootPathPass(ctx, state) != 0 || CountingPass(ctx, state) != 0 || UnicodePass(ctx, fs) != 0 ||
+                  (ctx.search.searchSavedFromUrl && SavedFromUrlPass(ctx, fs, state.processableFileCount) != 0);
+        // Passes cut short leave counts and encodings half made: the next search runs them again.
+        if (stopped) state.rootPath.clear();
+    }
+    int total = 0;
+    if (!stopped) {
+        ctx.rootPath = state.rootPath;
+        total = BrokenLinksPass(ctx, fs, state, scanners);
+        stopped = total < 0;
+    }
+    if (stopped) {
+        ctx.host.SetStatusText("Stopped");
+        return kSearchStopped;
+    }
+    if (total > 0) ctx.host.AddLogLine(">> Done.", false);
+    ShowSearchSummary(ctx, state);
+    return total > 0 ? kSearchChanges : kSearchNoChanges;
+}
+
+}  // namespace corvane
