@@ -28,7 +28,13 @@ inline std::string CheckScanRecords(const LinkTable& links, std::int32_t first, 
             return at + "value position " + std::to_string(r.linkValuePos) + " negative or between characters";
         if (r.linkValuePos + static_cast<std::int64_t>(r.linkValueLen) * w > size)
             return at + "value span runs past the end of the text";
-        if (r.linkQuoteLen > 2 || 2 * r.linkQuoteLen > r.linkValueLen) return at + "delimiters longer than the span";
+        // A NUL, '<' or '>' ends a value wherever it stands, even before a quoted value's closing
+        // quote; the rewriter passes over such a span when its delimiters do not fit.
+        const std::int64_t end = r.linkValuePos + static_cast<std::int64_t>(r.linkValueLen) * w;
+        const unsigned char next = end < size ? CharAt(t, static_cast<std::int32_t>(end)) : 1;
+        const bool cutShort = next == 0 || next == '<' || next == '>';
+        if (r.linkQuoteLen > 2 || (2 * r.linkQuoteLen > r.linkValueLen && !cutShort))
+            return at + "delimiters longer than the span";
         if (r.linkUrl.size() > static_cast<std::size_t>(kMaxValueChars)) return at + "URL longer than a work buffer";
         if (r.linkReplacement.compare(0, 3, ":::") == 0) {
             const bool adds = r.linkValuePos == r.linkTagPos;

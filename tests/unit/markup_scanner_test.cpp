@@ -65,6 +65,46 @@ TEST_P(WholePage, EveryPassFindsItsUrlsInPassOrder) {
     EXPECT_TRUE(f.files.referenced(2));  // about.htm
 }
 
+TEST_P(WholePage, TagNamesBaseUrlAndTheTargetAdder) {
+    const std::string page =
+        "<html><body onload=\"init()\">\n"
+        "<a href=\"http://other.com/x.htm\" target=_self>o</a>\n"
+        "<a href=\"http://www.ex.com/site/about.htm\">s</a>\n"
+        "<a href=\"http://ex.org/a b.htm\" target=\"_TOP\">t</a>\n"
+        "<script>\ndocument.write('<a href=\"http://ex.net/w.htm\">w</a>');\nvar u = \"http://ex.com/s.htm\";\n</script>\n"
+        "<style>p { background: url(bg.gif) }</style>\n"
+        "</body></html>\n";
+    ScanFixture f;
+    f.search.searchScriptsByTagNames = true;
+    f.search.searchBaseUrl = true;
+    f.search.baseUrl = "http://www.ex.com/site";
+    f.processing.targetAdderEnabled = true;
+    f.processing.targetMode = kTargetAllExternal;
+    f.processing.target = "_top";
+    const bool utf16 = GetParam();
+    EXPECT_EQ(f.Page(page, utf16), 7);
+    const std::int32_t other = At(page, "<a href=\"http://other");
+    const std::int32_t inScript = At(page, "<a href=\"http://ex.net");
+    EXPECT_EQ(f.Records(),
+              (std::vector<Rec>{
+                  f.R(0, "http://other.com/x.htm", "", other, At(page, "\"http://other"), 24, 1),
+                  f.R(0, "http://other.com/x.htm", ":::\"_top\"", other, At(page, "_self"), 5, 0),
+                  // Under the base URL: resolved in the site and made relative; not external, so no target.
+                  f.R(0, "http://www.ex.com/site/about.htm", "about.htm", At(page, "<a href=\"http://www.ex"),
+                      At(page, "\"http://www.ex"), 34, 1),
+                  // Its target already reads "_top" but for the letter case: left alone.
+                  f.R(0, "http://ex.org/a b.htm", "", At(page, "<a href=\"http://ex.org"), At(page, "\"http://ex.org"), 23, 1),
+                  f.R(0, "http://ex.net/w.htm", "", inScript, At(page, "\"http://ex.net"), 21, 1),
+                  f.R(0, "http://ex.net/w.htm", ":::\"_top\"", inScript, inScript, 0, 0),
+                  // The script block search stops at the first tag, before the script's own URL.
+                  f.R(0, "bg.gif", "", -2, At(page, "(bg.gif)"), 8, 1),
+              }));
+    EXPECT_EQ(f.host.log(), std::vector<std::string>{"C:\\site\\index.htm (" +
+                                                     std::to_string(page.size() * (utf16 ? 2 : 1)) +
+                                                     " bytes) ... 7 change(s) to apply"});
+    EXPECT_EQ(f.host.fileProgress().back(), (std::pair<std::int32_t, std::int32_t>(17, 18)));
+}
+
 TEST_P(WholePage, EscAtEveryPollKeepsWhatWasCommittedAndReportsIt) {
     const bool utf16 = GetParam();
     ScanFixture full;
