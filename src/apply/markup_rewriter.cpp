@@ -61,6 +61,7 @@ private:
     std::int32_t TagEnd(std::int32_t p) const;
     bool CanRemoveTag(std::int32_t tagPos) const;
     bool SpanIsSound(const LinkRecord& r) const;
+    bool HasClosingDelimiter(const LinkRecord& r) const;
     bool WillRemoveTag(const std::string& tag, std::int32_t tagPos) const;
 
     void CloseTags(bool haveEntry, std::int32_t nextValuePos);
@@ -142,6 +143,18 @@ bool Rewriter::SpanIsSound(const LinkRecord& r) const {
     return static_cast<std::uint64_t>(r.linkQuoteLen) * 2 <= r.linkValueLen;
 }
 
+// A quoted value whose closing quote never came (a typo such as href="a.htm>, cut short at the
+// tag's end) has no closing characters: the span's last characters belong to the old URL.
+bool Rewriter::HasClosingDelimiter(const LinkRecord& r) const {
+    const std::int32_t q = static_cast<std::int32_t>(r.linkQuoteLen);
+    if (q == 0) return true;
+    const std::int32_t end = r.linkValuePos + static_cast<std::int32_t>(r.linkValueLen) * w_;
+    const unsigned char open = CharAt(text_, r.linkValuePos + (q - 1) * w_);
+    const unsigned char close = open == '(' ? ')' : open;
+    if (CharAt(text_, end - w_) != close) return false;
+    return q == 1 || CharAt(text_, end - 2 * w_) == '\\';
+}
+
 bool Rewriter::WillRemoveTag(const std::string& tag, std::int32_t tagPos) const {
     if (!ctx_.review.allowLinkDeletion || !ctx_.deletion.textConvertToText) return false;
     if (tag != "<A" && !IsOneOf(tag, kElementTags)) return false;
@@ -178,7 +191,7 @@ void Rewriter::ReplaceValueSpan(LinkRecord& r, const std::string& value) {
     const std::int32_t spanEnd = pos + static_cast<std::int32_t>(r.linkValueLen) * w_;
     Copy(cursor_, pos + quoteBytes);
     Write(value);
-    Copy(spanEnd - quoteBytes, spanEnd);
+    if (HasClosingDelimiter(r)) Copy(spanEnd - quoteBytes, spanEnd);
     cursor_ = spanEnd;
 }
 

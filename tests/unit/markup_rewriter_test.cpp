@@ -304,6 +304,14 @@ TEST_F(MarkupRewriter, TagThatNeverEndsIsRenderedEmptyInsteadOfRemoved) {
     EXPECT_EQ(Run(), "<p>one <a href=\"#\" title=\"two");
 }
 
+TEST_F(MarkupRewriter, ValueWithoutItsClosingQuoteKeepsTheRestOfTheTag) {
+    // The scanner measures such a value up to the tag's end, with its opening quote only.
+    text = "<a href=\"sub/b.htm>link</a> <img src='x.gif>";
+    Add("<a", "\"sub/b.htm", "b.htm");
+    Add("<img", "'x.gif", "y.gif");
+    EXPECT_EQ(Run(), "<a href=\"b.htm>link</a> <img src='y.gif>");
+}
+
 TEST_F(MarkupRewriter, RecordsOutsideTheTextAreLeftAlone) {
     text = "<a href=\"x.htm\">X</a>";
     std::int32_t past = Add("<a", "\"x.htm\"", "y.htm");
