@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/engine_context.h"
 #include "engine/markup_scanner.h"
+#include "support/engine_parts.h"
 #include "support/recording_host.h"
 
 namespace corvane {
@@ -42,14 +42,7 @@ inline std::ostream& operator<<(std::ostream& os, const Rec& r) {
 // C:\site\style.css (3), C:\site\a b.gif (4), C:\site\pic.jpg (5), C:\site\app.js (6).
 // Internet URLs are not checked and no file is found for them, so each one is queued as a
 // deletion; so is every local link that is broken without a file of the same name.
-struct ScanFixture {
-    LinkTable links;
-    FileList files;
-    SavedFromTable savedFrom;
-    SearchOptions search;
-    ProcessingOptions processing;
-    RecordingHost host;
-    EngineContext ctx{links, files, savedFrom, search, processing, host, std::string(), true, nullptr};
+struct ScanFixture : EngineParts<RecordingHost> {
     std::vector<unsigned char> bytes;
     bool utf16 = false;
 

@@ -7,6 +7,7 @@
 
 #include "engine/engine_context.h"
 #include "engine/text_search.h"
+#include "support/engine_parts.h"
 
 namespace corvane {
 namespace testing_support {
@@ -25,15 +26,7 @@ private:
     int answer_;
 };
 
-struct EngineFixture {
-    LinkTable links;
-    FileList files;
-    SavedFromTable savedFrom;
-    SearchOptions search;
-    ProcessingOptions processing;
-    NullHost host;
-    EngineContext ctx{links, files, savedFrom, search, processing, host, std::string(), true, nullptr};
-
+struct EngineFixture : EngineParts<NullHost> {
     std::vector<unsigned char> bytes;
     std::string page;  // the 8-bit form of the page, for finding positions
     bool utf16 = false;

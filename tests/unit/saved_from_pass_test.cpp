@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/engine_parts.h"
 #include "support/memory_file_system.h"
 #include "support/recording_host.h"
 
@@ -16,14 +17,7 @@ namespace {
 using testing_support::RecordingHost;
 using Progress = std::vector<std::pair<std::int32_t, std::int32_t>>;
 
-struct SavedFromSite {
-    LinkTable links;
-    FileList files;
-    SavedFromTable savedFrom;
-    SearchOptions search;
-    ProcessingOptions processing;
-    RecordingHost host;
-    EngineContext ctx{links, files, savedFrom, search, processing, host, std::string(), true, nullptr};
+struct SavedFromSite : testing_support::EngineParts<RecordingHost> {
     MemoryFileSystem fs;
 
     // A row and its file (no file when content is null).

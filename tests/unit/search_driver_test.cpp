@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "filelist/folder_scan.h"
+#include "support/engine_parts.h"
 #include "support/memory_file_system.h"
 #include "support/recording_host.h"
 #include "support/temp_tree.h"
@@ -16,6 +17,7 @@
 namespace corvane {
 namespace {
 
+using testing_support::EngineParts;
 using testing_support::RecordingHost;
 using Progress = std::vector<std::pair<std::int32_t, std::int32_t>>;
 using Lines = std::vector<std::string>;
@@ -61,7 +63,7 @@ int RecordStyle(EngineContext& c, const unsigned char* b, std::int32_t s, const 
 }
 const FileScanners kRecordingScanners{&RecordPage, &RecordScript, &RecordStyle};
 
-class SearchDriver : public ::testing::Test {
+class SearchDriver : public ::testing::Test, protected EngineParts<RecordingHost> {
 protected:
     void SetUp() override {
         recorder = &scans;
@@ -80,13 +82,6 @@ protected:
     }
 
     ScanRecorder scans;
-    LinkTable links;
-    FileList files;
-    SavedFromTable savedFrom;
-    SearchOptions search;
-    ProcessingOptions processing;
-    RecordingHost host;
-    EngineContext ctx{links, files, savedFrom, search, processing, host, std::string(), true, nullptr};
     MemoryFileSystem fs;
     SearchState state;
 };
@@ -355,22 +350,19 @@ TEST_F(SearchDriver, AcceptsExactly131072Rows) {
     EXPECT_EQ(host.polls(), 0);
 }
 
-TEST(SearchDriverOnDisk, SwapsBigEndianTextInMemoryOnly) {
+// Runs on files in a real folder, with a fresh set of engine parts.
+class SearchDriverOnDisk : public ::testing::Test, protected EngineParts<RecordingHost> {};
+class SearchDriverWithScanners : public SearchDriverOnDisk {};
+
+TEST_F(SearchDriverOnDisk, SwapsBigEndianTextInMemoryOnly) {
     TempTree tree;
     tree.WriteFile("site\\be.htm", kBig);
     tree.WriteFile("site\\le.htm", kLittle);
     ScanRecorder scans;
     recorder = &scans;
-    LinkTable links;
-    FileList files;
     files.Append(tree.Path("site\\be.htm"));
     files.Append(tree.Path("site\\le.htm"));
     files.Append(tree.Path("site\\vanished.htm"));
-    SavedFromTable savedFrom;
-    SearchOptions search;
-    ProcessingOptions processing;
-    RecordingHost host;
-    EngineContext ctx{links, files, savedFrom, search, processing, host, std::string(), true, nullptr};
     SearchState state;
     EXPECT_EQ(RunSearch(ctx, tree.fs(), state, kRecordingScanners), kSearchNoChanges);
     recorder = nullptr;
@@ -385,21 +377,14 @@ TEST(SearchDriverOnDisk, SwapsBigEndianTextInMemoryOnly) {
 }
 
 // The road of one broken link, from the folder on disk to the queued replacement.
-TEST(SearchDriverWithScanners, QueuesTheReplacementForABrokenImageLink) {
+TEST_F(SearchDriverWithScanners, QueuesTheReplacementForABrokenImageLink) {
     TempTree tree;
     const std::string page = "<html><body><IMG src=\"img/logo.gif\"></body></html>";
     tree.WriteFile("site\\index.htm", page);
     tree.WriteFile("site\\images\\logo.gif", "GIF89a");
-    LinkTable links;
-    FileList files;
-    SavedFromTable savedFrom;
-    SearchOptions search;
     search.checkInternetUrls = false;
-    ProcessingOptions processing;
-    RecordingHost host;
     ASSERT_EQ(ScanFolder(files, tree.fs(), host, true, tree.Path("site")), 0);
     host.Clear();
-    EngineContext ctx{links, files, savedFrom, search, processing, host, std::string(), true, nullptr};
     SearchState state;
     ASSERT_EQ(RunSearch(ctx, tree.fs(), state), kSearchChanges);
     ASSERT_EQ(links.linkCount(), 1);
