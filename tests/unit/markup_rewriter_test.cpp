@@ -12,6 +12,19 @@ namespace {
 
 constexpr char kPage[] = "C:\\site\\pages\\p.htm";
 
+// One rewrite worked through: the old text, its one change, the deletion options and the new text.
+struct Example {
+    const char* name;
+    const char* oldText;
+    const char* tag;
+    const char* span;
+    const char* stored;
+    std::function<void(DeletionOptions&)> page7;
+    const char* newText;
+};
+
+void Defaults(DeletionOptions&) {}
+
 class MarkupRewriter : public ::testing::Test {
 protected:
     MarkupRewriter() {
@@ -36,6 +49,14 @@ protected:
         r.linkQuoteLen = QuoteLen(span);
         links.Commit();
         return links.linkCount() - 1;
+    }
+    // Starts afresh on the example's old text, with its deletion options and its one change queued.
+    std::int32_t Load(const Example& ex) {
+        links.ClearLinkTable();
+        deletion = DeletionOptions();
+        ex.page7(deletion);
+        text = ex.oldText;
+        return Add(ex.tag, ex.span, ex.stored);
     }
     // Queues a target attribute to be added to the tag at `tagText`.
     std::int32_t AddTarget(const std::string& tagText, const std::string& replacement) {
@@ -100,18 +121,6 @@ protected:
     bool utf16 = false;
 };
 
-struct Example {
-    const char* name;
-    const char* oldText;
-    const char* tag;
-    const char* span;
-    const char* stored;
-    std::function<void(DeletionOptions&)> page7;
-    const char* newText;
-};
-
-void Defaults(DeletionOptions&) {}
-
 TEST_F(MarkupRewriter, WorkedExamples) {
     const Example examples[] = {
         {"replacement", "<a href=\"old.htm\">Home</a>", "<a", "\"old.htm\"", "new.htm", Defaults,
@@ -132,11 +141,7 @@ TEST_F(MarkupRewriter, WorkedExamples) {
     };
     for (const Example& ex : examples) {
         SCOPED_TRACE(ex.name);
-        links.ClearLinkTable();
-        deletion = DeletionOptions();
-        ex.page7(deletion);
-        text = ex.oldText;
-        Add(ex.tag, ex.span, ex.stored);
+        Load(ex);
         std::int32_t count = 0;
         EXPECT_EQ(Run(&count), ex.newText);
         EXPECT_EQ(count, 1);
@@ -197,11 +202,7 @@ TEST_F(MarkupRewriter, DeletionRenderings) {
     };
     for (const Example& ex : examples) {
         SCOPED_TRACE(ex.name);
-        links.ClearLinkTable();
-        deletion = DeletionOptions();
-        ex.page7(deletion);
-        text = ex.oldText;
-        std::int32_t record = Add(ex.tag, ex.span, ex.stored);
+        std::int32_t record = Load(ex);
         if (std::string(ex.tag).empty()) links[record].linkTagPos = std::string(ex.span)[0] == '(' ? -2 : -1;
         EXPECT_EQ(Run(), ex.newText);
     }
