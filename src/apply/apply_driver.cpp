@@ -92,6 +92,7 @@ std::int32_t ApplyAllChanges(const ApplyContext& context) {
     // A file listed twice is written once: a second time would put the first new text into
     // its backup and apply changes measured on the old text to the new one.
     std::unordered_set<std::string> seen;
+    const std::vector<std::vector<std::int32_t>> byFile = RecordsByFile(rewrite.links, fileCount);
 
     for (std::int32_t i = 0; i < fileCount; ++i) {
         const std::string path = rewrite.files.path(i);
@@ -105,7 +106,8 @@ std::int32_t ApplyAllChanges(const ApplyContext& context) {
             if (bigEndian) SwapUnits(text);
             std::vector<unsigned char> output;
             const std::int32_t changes =
-                RewriteFile(rewrite, text.data(), static_cast<std::int32_t>(text.size()), i, output);
+                RewriteFile(rewrite, text.data(), static_cast<std::int32_t>(text.size()), i, output,
+                            &byFile[static_cast<std::size_t>(i)]);
             std::vector<unsigned char>().swap(text);
             if (bigEndian) SwapUnits(output);
 

@@ -47,7 +47,7 @@ public:
         if (fileIndex >= 0 && fileIndex < context.files.size()) filePath_ = context.files.path(fileIndex);
     }
 
-    std::int32_t Run();
+    std::int32_t Run(const std::vector<std::int32_t>* fileRecords);
 
 private:
     LinkRecord& At(std::size_t k) { return links_[edits_[k]]; }
@@ -291,10 +291,15 @@ void Rewriter::DropSecondPassLinks() {
                list.end());
 }
 
-std::int32_t Rewriter::Run() {
+std::int32_t Rewriter::Run(const std::vector<std::int32_t>* fileRecords) {
     const std::int32_t count = links_.linkCount();
-    for (std::int32_t i = 0; i < count; ++i)
-        if (static_cast<std::int64_t>(links_[i].linkFile) == fileIndex_) edits_.push_back(i);
+    if (fileRecords) {
+        for (const std::int32_t i : *fileRecords)
+            if (i >= 0 && i < count && static_cast<std::int64_t>(links_[i].linkFile) == fileIndex_) edits_.push_back(i);
+    } else {
+        for (std::int32_t i = 0; i < count; ++i)
+            if (static_cast<std::int64_t>(links_[i].linkFile) == fileIndex_) edits_.push_back(i);
+    }
     std::stable_sort(edits_.begin(), edits_.end(), [&](std::int32_t a, std::int32_t b) {
         return links_[a].linkValuePos < links_[b].linkValuePos;
     });
@@ -321,9 +326,17 @@ std::int32_t Rewriter::Run() {
 }  // namespace
 
 std::int32_t RewriteFile(const RewriteContext& context, const unsigned char* text, std::int32_t textLength,
-                         std::int32_t fileIndex, std::vector<unsigned char>& output) {
+                         std::int32_t fileIndex, std::vector<unsigned char>& output,
+                         const std::vector<std::int32_t>* fileRecords) {
     Rewriter rewriter(context, text, textLength, fileIndex, output);
-    return rewriter.Run();
+    return rewriter.Run(fileRecords);
+}
+
+std::vector<std::vector<std::int32_t>> RecordsByFile(const LinkTable& links, std::int32_t fileCount) {
+    std::vector<std::vector<std::int32_t>> byFile(static_cast<std::size_t>(fileCount > 0 ? fileCount : 0));
+    for (std::int32_t i = 0; i < links.linkCount(); ++i)
+        if (links[i].linkFile < byFile.size()) byFile[links[i].linkFile].push_back(i);
+    return byFile;
 }
 
 }  // namespace corvane

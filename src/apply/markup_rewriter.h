@@ -30,7 +30,13 @@ struct RewriteContext {
 // file, whether or not each change could be written. Nothing outside `text` is read: a
 // record whose span or tag does not lie within the text is passed over. A file without
 // records comes out byte for byte as it went in.
+// fileRecords, when given, lists the file's records in table order, so that a walk over many
+// files does not look through the whole table for each one.
 std::int32_t RewriteFile(const RewriteContext& context, const unsigned char* text, std::int32_t textLength,
-                         std::int32_t fileIndex, std::vector<unsigned char>& output);
+                         std::int32_t fileIndex, std::vector<unsigned char>& output,
+                         const std::vector<std::int32_t>* fileRecords = nullptr);
+
+// The records of every file, in table order, indexed by file number (rows 0 to fileCount - 1).
+std::vector<std::vector<std::int32_t>> RecordsByFile(const LinkTable& links, std::int32_t fileCount);
 
 }  // namespace corvane

@@ -211,7 +211,8 @@ bool PosixFileSystem::WriteNewFile(const std::string& path, const void* data, st
         ::unlink(host.c_str());
         return false;
     }
-    SyncFolderOf(host);
+    // The content is on the disk; the name is made durable by the move that puts the file in
+    // its place (the apply step always moves a new file over its page).
     return true;
 }
 
