@@ -9,7 +9,15 @@ namespace corvane {
 
 std::string JsonQuote(const std::string& text) {
     std::string out = "\"";
-    for (char16_t u : Windows1252CodePage().ToUtf16(text)) {
+    out.reserve(text.size() + 2);
+    for (const char byte : text) {
+        const auto c = static_cast<unsigned char>(byte);
+        // Most text is plain ASCII: written as it is, without a detour through UTF-16.
+        if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\') {
+            out += byte;
+            continue;
+        }
+        const char16_t u = Windows1252CodePage().ToUtf16(std::string(1, byte))[0];
         if (u == '"' || u == '\\') {
             out += '\\';
             out += static_cast<char>(u);
