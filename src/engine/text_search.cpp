@@ -63,6 +63,11 @@ struct Scan {
 
     bool NameAt(Pos p, const char* name, Pos n) const {
         if (p < 0 || p + n * w > limit) return false;
+        if (w == 1) {  // every pass of the scanner compares a name at every tag: keep it plain
+            for (Pos i = 0; i < n; ++i)
+                if (Fold(d[p + i]) != Fold(static_cast<unsigned char>(name[i]))) return false;
+            return true;
+        }
         for (Pos i = 0; i < n; ++i, p += w)
             if (Fold(At(p)) != Fold(static_cast<unsigned char>(name[i]))) return false;
         return true;
