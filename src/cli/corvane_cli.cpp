@@ -1,4 +1,5 @@
 // corvane-cli: the link engine of the wizard driven from the command line, for batch use, scripts and benchmarks.
+#include <cctype>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -40,7 +41,16 @@ std::string ToCorePath(HostFileSystem&, const std::string& path) {
 #else
 using HostFileSystem = PosixFileSystem;
 
-std::string ToCorePath(HostFileSystem& fs, const std::string& path) { return fs.HostToWindowsPath(path); }
+// A path already in Windows form (C:\site, or C:/site) names a mapped drive; any other is a host path.
+std::string ToCorePath(HostFileSystem& fs, const std::string& path) {
+    const bool windowsForm = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+                             path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    if (!windowsForm) return fs.HostToWindowsPath(path);
+    std::string core = path;
+    for (char& c : core)
+        if (c == '/') c = '\\';
+    return core;
+}
 #endif
 
 // Everything one run of the engine works on.
