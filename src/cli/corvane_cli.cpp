@@ -109,14 +109,10 @@ void WriteSearchJson(JsonWriter& j, const Session& s) {
     j.BeginArray();
     for (std::int32_t row = 0; row < s.files.size(); ++row) {
         j.BeginObject();
-        j.Key("row");
-        j.Number(row);
-        j.Key("path");
-        j.String(s.files.path(row));
-        j.Key("encoding");
-        j.Number(s.links.fileEncoding(static_cast<std::uint32_t>(row)));
-        j.Key("referenced");
-        j.Bool(s.files.referenced(row));
+        j.Field("row", row);
+        j.Field("path", s.files.path(row));
+        j.Field("encoding", s.links.fileEncoding(static_cast<std::uint32_t>(row)));
+        j.Field("referenced", s.files.referenced(row));
         j.EndObject();
     }
     j.EndArray();
@@ -125,20 +121,13 @@ void WriteSearchJson(JsonWriter& j, const Session& s) {
     for (std::int32_t i = 0; i < s.links.linkCount(); ++i) {
         const LinkRecord& r = s.links[i];
         j.BeginObject();
-        j.Key("linkFile");
-        j.Number(r.linkFile);
-        j.Key("linkUrl");
-        j.String(r.linkUrl);
-        j.Key("linkReplacement");
-        j.String(r.linkReplacement);
-        j.Key("linkTagPos");
-        j.Number(r.linkTagPos);
-        j.Key("linkValuePos");
-        j.Number(r.linkValuePos);
-        j.Key("linkValueLen");
-        j.Number(r.linkValueLen);
-        j.Key("linkQuoteLen");
-        j.Number(r.linkQuoteLen);
+        j.Field("linkFile", r.linkFile);
+        j.Field("linkUrl", r.linkUrl);
+        j.Field("linkReplacement", r.linkReplacement);
+        j.Field("linkTagPos", r.linkTagPos);
+        j.Field("linkValuePos", r.linkValuePos);
+        j.Field("linkValueLen", r.linkValueLen);
+        j.Field("linkQuoteLen", r.linkQuoteLen);
         j.EndObject();
     }
     j.EndArray();
@@ -153,8 +142,7 @@ void WriteLogAndStatus(JsonWriter& j, const Session& s) {
     j.BeginArray();
     for (const std::string& line : s.host.lines()) j.String(line);
     j.EndArray();
-    j.Key("status");
-    j.String(s.host.status());
+    j.Field("status", s.host.status());
 }
 
 void PrintJson(const JsonWriter& j) { std::printf("%s\n", j.str().c_str()); }
@@ -197,10 +185,8 @@ int ReviewCommand(Session& s) {
     j.BeginArray();
     for (const ReviewRow& row : list.rows) {
         j.BeginObject();
-        j.Key("text");
-        j.String(row.text);
-        j.Key("item");
-        j.Number(row.item);
+        j.Field("text", row.text);
+        j.Field("item", row.item);
         j.Key("records");
         j.BeginArray();
         for (std::int32_t i = 0; row.item >= 0 && i < s.links.linkCount(); ++i)
@@ -209,8 +195,7 @@ int ReviewCommand(Session& s) {
         j.EndObject();
     }
     j.EndArray();
-    j.Key("status");
-    j.String(list.status);
+    j.Field("status", list.status);
     j.EndObject();
     PrintJson(j);
     return kExitDone;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 namespace corvane {
 
@@ -16,6 +17,19 @@ public:
     void String(const std::string& text);
     void Number(std::int64_t value);
     void Bool(bool value);
+    // A key with its value: a text, a truth value or any whole number.
+    void Field(const std::string& key, const std::string& text) {
+        Key(key);
+        String(text);
+    }
+    template <typename T, typename = std::enable_if_t<std::is_integral_v<T>>>
+    void Field(const std::string& key, T value) {
+        Key(key);
+        if constexpr (std::is_same_v<T, bool>)
+            Bool(value);
+        else
+            Number(static_cast<std::int64_t>(value));
+    }
 
     const std::string& str() const { return out_; }
 
