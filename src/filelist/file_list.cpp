@@ -17,10 +17,17 @@ std::string FoldKey(const std::string& path) {
 
 }  // namespace
 
-bool ResolveDotDot(const std::string& path, std::string* out) {
+bool ResolveDotSegments(const std::string& path, std::string* out) {
     std::string s = path;
     std::size_t i = 0;
     while (i < s.size()) {
+        const bool dot = IsSeparator(s[i]) && i + 1 < s.size() && s[i + 1] == '.' &&
+                         (i + 2 == s.size() || IsSeparator(s[i + 2]));
+        if (dot) {
+            // "a\.\b" is "a\b"; a trailing "a\." is "a\"
+            s.erase(i + 1, i + 2 == s.size() ? 1 : 2);
+            continue;
+        }
         const bool dotDot = IsSeparator(s[i]) && i + 2 < s.size() && s[i + 1] == '.' && s[i + 2] == '.' &&
                             (i + 3 == s.size() || IsSeparator(s[i + 3]));
         if (!dotDot) {
@@ -65,6 +72,8 @@ void FileList::Clear() {
     indexed_ = 0;
     names_.clear();
     namesValid_ = false;
+    folders_.clear();
+    foldersValid_ = false;
 }
 
 void FileList::SetReferenced(std::int32_t row, bool mark) {
@@ -76,6 +85,7 @@ void FileList::SetReferenced(std::int32_t row, bool mark) {
 // only those rows keeps a run of removals from the bottom up linear in all.
 void FileList::Invalidate(std::int32_t fromRow) {
     namesValid_ = false;
+    foldersValid_ = false;
     if (fromRow >= indexed_) return;
     for (std::int32_t r = fromRow; r < indexed_; ++r) {
         auto it = index_.find(rows_[static_cast<std::size_t>(r)].key);
@@ -87,7 +97,7 @@ void FileList::Invalidate(std::int32_t fromRow) {
 std::int32_t FileList::FindFileRow(const std::string& path, std::int32_t rowsToSearch) const {
     if (path.size() > kMaxPath) return -1;
     std::string resolved;
-    if (!ResolveDotDot(path, &resolved)) return -1;
+    if (!ResolveDotSegments(path, &resolved)) return -1;
     const std::int32_t limit = rowsToSearch < size() ? rowsToSearch : size();
     if (limit <= 0) return -1;
     // emplace keeps the first row of a key, so the index always names the lowest one.
@@ -116,6 +126,23 @@ const std::vector<std::int32_t>& FileList::RowsNamed(const std::string& name) co
     }
     const auto it = names_.find(FoldKey(name));
     return it == names_.end() ? none : it->second;
+}
+
+bool FileList::HoldsRows(const std::string& path) const {
+    if (path.size() > kMaxPath) return false;
+    std::string folder;
+    if (!ResolveDotSegments(path, &folder)) return false;
+    if (!folder.empty() && IsSeparator(folder.back())) folder.pop_back();
+    if (folder.empty()) return false;
+    if (!foldersValid_) {
+        folders_.clear();
+        for (const Row& r : rows_)
+            for (std::size_t sep = r.key.find_first_of("\\/"); sep != std::string::npos;
+                 sep = r.key.find_first_of("\\/", sep + 1))
+                if (sep > 0) folders_.insert(r.key.substr(0, sep));
+        foldersValid_ = true;
+    }
+    return folders_.count(FoldKey(folder)) != 0;
 }
 
 }  // namespace corvane

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace corvane {
@@ -26,9 +27,13 @@ public:
     void Clear();
 
     // First of the first rowsToSearch rows whose text equals `path` ignoring case, after
-    // ".." segments of `path` are resolved (stored rows are compared as they stand); -1 when none.
+    // "." and ".." segments of `path` are resolved (stored rows are compared as they stand); -1 when none.
     // A path longer than kMaxPath never matches.
     std::int32_t FindFileRow(const std::string& path, std::int32_t rowsToSearch) const;
+
+    // Whether `path` (resolved as FindFileRow resolves it, with or without its closing separator)
+    // is a folder that holds some row, directly or deeper down.
+    bool HoldsRows(const std::string& path) const;
 
     // Rows whose file name (the text after the last '\' or '/') equals `name` ignoring case,
     // in ascending order. Valid until the list changes.
@@ -49,10 +54,13 @@ private:
     // Rows by case-folded file name; rebuilt whole on the first lookup after a change.
     mutable std::unordered_map<std::string, std::vector<std::int32_t>> names_;
     mutable bool namesValid_ = false;
+    // Case-folded folders that hold rows; rebuilt whole on the first lookup after a change.
+    mutable std::unordered_set<std::string> folders_;
+    mutable bool foldersValid_ = false;
 };
 
-// Resolves "\.." and "/.." segments as the row lookup does; false when a ".." has
-// no segment before it to remove.
-bool ResolveDotDot(const std::string& path, std::string* out);
+// Resolves "." and ".." segments after a '\' or '/' as the row lookup does; false when a ".."
+// has no segment before it to remove.
+bool ResolveDotSegments(const std::string& path, std::string* out);
 
 }  // namespace corvane

@@ -25,7 +25,7 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 std::int32_t WalkFind(const std::vector<std::string>& rows, const std::string& path, std::int32_t rowsToSearch) {
     if (path.size() > FileList::kMaxPath) return -1;
     std::string resolved;
-    if (!ResolveDotDot(path, &resolved)) return -1;
+    if (!ResolveDotSegments(path, &resolved)) return -1;
     for (std::int32_t r = 0; r < rowsToSearch && r < static_cast<std::int32_t>(rows.size()); ++r)
         if (SameIgnoringCase(rows[static_cast<std::size_t>(r)], resolved)) return r;
     return -1;
@@ -37,7 +37,7 @@ FileList ListOf(std::initializer_list<const char*> paths) {
     return list;
 }
 
-// ---- ".." resolution ----
+// ---- "." and ".." resolution ----
 
 struct DotDotCase {
     const char* path;
@@ -45,7 +45,7 @@ struct DotDotCase {
     const char* resolved;
 };
 
-TEST(ResolveDotDot, Segments) {
+TEST(ResolveDotSegments, Segments) {
     const DotDotCase cases[] = {
         {"a\\b\\..\\c", true, "a\\c"},
         {"a\\b\\..", true, "a\\"},
@@ -59,7 +59,16 @@ TEST(ResolveDotDot, Segments) {
         {"a\\b\\...\\c", true, "a\\b\\...\\c"},
         {"a\\b..\\c", true, "a\\b..\\c"},
         {"..\\a", true, "..\\a"},
-        {"a\\.\\b", true, "a\\.\\b"},
+        // "." segments go wherever they stand after a separator.
+        {"a\\.\\b", true, "a\\b"},
+        {"a/./b", true, "a/b"},
+        {"a\\b\\.", true, "a\\b\\"},
+        {"C:\\site\\.\\x.htm", true, "C:\\site\\x.htm"},
+        {"C:\\site\\.\\.\\sub\\.\\x.htm", true, "C:\\site\\sub\\x.htm"},
+        {"C:\\a\\b\\.\\..\\c", true, "C:\\a\\c"},
+        {"C:\\a\\.x\\b", true, "C:\\a\\.x\\b"},
+        {".\\a", true, ".\\a"},
+        {"a\\.\\..\\b", false, ""},
         {"a\\\\..\\b", true, "a\\b"},
         {"", true, ""},
         {"a\\..", false, ""},
@@ -71,7 +80,7 @@ TEST(ResolveDotDot, Segments) {
     for (const DotDotCase& c : cases) {
         SCOPED_TRACE(c.path);
         std::string out = "untouched";
-        EXPECT_EQ(ResolveDotDot(c.path, &out), c.ok);
+        EXPECT_EQ(ResolveDotSegments(c.path, &out), c.ok);
         if (c.ok) {
             EXPECT_EQ(out, c.resolved);
         }
@@ -97,11 +106,34 @@ TEST(FileList, OnlyAsciiLettersAreFolded) {
 TEST(FileList, ResolvesTheLookedUpPathButNotTheRows) {
     const FileList forward = ListOf({"C:\\site\\index.htm"});
     EXPECT_EQ(forward.FindFileRow("C:\\site\\sub\\..\\index.htm", 1), 0);
+    EXPECT_EQ(forward.FindFileRow("C:\\site\\.\\sub\\.\\..\\index.htm", 1), 0);
     EXPECT_EQ(forward.FindFileRow("C:\\site\\..\\..\\index.htm", 1), -1);
 
     const FileList stored = ListOf({"C:\\site\\sub\\..\\index.htm"});
     EXPECT_EQ(stored.FindFileRow("C:\\site\\index.htm", 1), -1);
     EXPECT_EQ(stored.FindFileRow("C:\\site\\sub\\..\\index.htm", 1), -1);  // resolved before comparing
+}
+
+TEST(FileList, HoldsRowsOfFoldersAtAnyDepth) {
+    FileList list = ListOf({"C:\\site\\index.htm", "C:\\site\\howto\\a.htm", "C:\\site\\deep\\er\\b.htm"});
+    const struct {
+        const char* path;
+        bool holds;
+    } cases[] = {
+        {"C:\\site\\howto", true},           {"c:\\SITE\\HowTo\\", true},
+        {"C:\\site\\deep", true},            {"C:\\site", true},
+        {"C:\\site\\x\\..\\howto", true},   {"C:\\site\\.\\howto\\.", true},
+        {"C:\\site\\howto\\a.htm", false},  {"C:\\site\\how", false},
+        {"C:\\site\\none", false},           {"C:\\..\\..\\site", false},
+        {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(list.HoldsRows(c.path), c.holds) << c.path;
+    list.Remove(1);
+    EXPECT_FALSE(list.HoldsRows("C:\\site\\howto"));
+    list.Append("C:\\site\\new\\c.htm");
+    EXPECT_TRUE(list.HoldsRows("C:\\site\\new"));
+    list.Clear();
+    EXPECT_FALSE(list.HoldsRows("C:\\site"));
 }
 
 TEST(FileList, SearchesOnlyTheFirstRows) {
