@@ -22,6 +22,27 @@ std::size_t CommonEnding(const std::string& a, const std::string& b) {
     return n;
 }
 
+// How many folder names, counted back from the file name, the two paths share; letters compared
+// ignoring case, as the file system compares them.
+std::size_t SharedTrailingFolders(const std::string& a, const std::string& b) {
+    auto previous = [](const std::string& path, std::size_t& end, std::string& name) {
+        while (end > 0 && (path[end - 1] == '\\' || path[end - 1] == '/')) --end;  // doubled separators are one
+        if (end == 0) return false;
+        const std::size_t sep = path.find_last_of("\\/", end - 1);
+        const std::size_t start = sep == std::string::npos ? 0 : sep + 1;
+        name = path.substr(start, end - start);
+        end = start;
+        return true;
+    };
+    std::size_t endA = a.find_last_of("\\/");
+    std::size_t endB = b.find_last_of("\\/");
+    if (endA == std::string::npos || endB == std::string::npos) return 0;
+    std::size_t n = 0;
+    std::string nameA, nameB;
+    while (previous(a, endA, nameA) && previous(b, endB, nameB) && EqualsNoCase(nameA, nameB)) ++n;
+    return n;
+}
+
 bool IsQuote(unsigned char c) { return c == '"' || c == '\''; }
 
 // Whether the value at valuePos carries its own delimiter (so that no quotes need adding).
@@ -58,6 +79,7 @@ std::int32_t FindByFileName(FileList& files, const std::string& target, std::int
     const bool internet = target.find("://") != std::string::npos;
     std::int32_t best = -1;
     std::size_t bestScore = 0;
+    std::size_t bestShared = 0;
     // Only the rows of that name are looked at, through the list's index of file names.
     for (const std::int32_t r : files.RowsNamed(name)) {
         if (r < firstRow) continue;
@@ -71,11 +93,15 @@ std::int32_t FindByFileName(FileList& files, const std::string& target, std::int
                 bestScore = score;
             }
         } else {
+            // The file most likely meant kept the folders nearest to it (a section moved down keeps its
+            // own folder names); among equals, the nearest file wins.
+            const std::size_t shared = SharedTrailingFolders(target, path);
             const std::string rel = MakeRelative(target, path, false);
-            const std::size_t score = static_cast<std::size_t>(std::count(rel.begin(), rel.end(), '\\'));
-            if (best < 0 || score < bestScore) {
+            const std::size_t distance = static_cast<std::size_t>(std::count(rel.begin(), rel.end(), '\\'));
+            if (best < 0 || shared > bestShared || (shared == bestShared && distance < bestScore)) {
                 best = r;
-                bestScore = score;
+                bestShared = shared;
+                bestScore = distance;
             }
         }
     }

@@ -67,6 +67,33 @@ TEST(FindByFileName, LocalPathFirstOfEqualDistanceWins) {
     EXPECT_EQ(FindByFileName(files, "C:\\site\\c\\pic.jpg", 0), 0);
 }
 
+TEST(FindByFileName, LocalPathPrefersTheMostSharedTrailingFolders) {
+    const struct {
+        const char* name;
+        const char* target;
+        std::initializer_list<const char*> rows;
+        std::int32_t chosen;
+    } cases[] = {
+        {"pictures moved down", "C:\\site\\images\\a.png", {"C:\\site\\a.png", "C:\\site\\media\\images\\a.png"}, 1},
+        {"section moved down, beside another language's copy", "C:\\site\\da\\mod\\x.html",
+         {"C:\\site\\de\\mod\\x.html", "C:\\site\\part\\da\\mod\\x.html"}, 1},
+        {"folder names ignore case", "C:\\site\\Images\\a.png", {"C:\\site\\a.png", "C:\\site\\new\\IMAGES\\a.png"}, 1},
+        {"only the folders next to the name count", "C:\\site\\img\\old\\a.png",
+         {"C:\\site\\img\\new\\a.png", "C:\\site\\x\\y\\old\\a.png"}, 1},
+        {"equal folders: the nearest", "C:\\site\\x\\img\\a.png", {"C:\\site\\b\\c\\img\\a.png", "C:\\site\\b\\img\\a.png"}, 1},
+        {"equal folders and distance: the first", "C:\\site\\x\\img\\a.png",
+         {"C:\\site\\b\\img\\a.png", "C:\\site\\c\\img\\a.png"}, 0},
+        {"a single candidate", "C:\\site\\images\\a.png", {"D:\\other\\a.png"}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FileList files;
+        AddRows(files, c.rows);
+        EXPECT_EQ(FindByFileName(files, c.target, 0), c.chosen);
+        EXPECT_TRUE(files.referenced(c.chosen));
+    }
+}
+
 TEST(FindByFileName, FindsNothingWithoutAMatchingName) {
     const struct {
         const char* target;
