@@ -110,5 +110,13 @@ TEST_F(RestavoRun, SecondStartHandsItsFolderOver) {
     Exit(main);
 }
 
+TEST_F(RestavoRun, CommandLineOver260CharactersIsRefused) {
+    ASSERT_TRUE(first_.Start(RestavoExe(), "C:\\" + std::string(258, 'a')));
+    Answer(nullptr, "The folder given on the command line is too long!\nRestavo takes a folder of at most 260 characters.",
+           IDOK);
+    DWORD code = 1;
+    EXPECT_TRUE(first_.WaitForExit(gui::kDefaultTimeoutMs, &code));
+}
+
 }  // namespace
 }  // namespace corvane
