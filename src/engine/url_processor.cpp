@@ -82,21 +82,52 @@ int CanonicalOnly(EngineContext& ctx, const UrlParts& u) {
     return 0;
 }
 
+const char* const kFolderIndexNames[] = {"index.html", "index.htm", "default.htm"};
+
 // A local path: a file of the site is marked and, when asked, rewritten in the chosen form;
-// a missing one is a broken link and gets the best file of the same name, or a deletion.
+// a folder of the site works as a web server serves it, through its index page; a missing file
+// is a broken link and gets the best file of the same name, or a deletion.
 int ResolveLocal(EngineContext& ctx, const UrlParts& u, const std::string& local, bool rewriteInForm) {
     FileList& files = ctx.files;
+    // A query is no part of a file's name (no name on Windows holds a '?'): a web server serves the
+    // file before it, and a replacement keeps it. local ends with the query as written, since
+    // separators are converted only before a '?'.
+    std::string url = u.base.substr(0, u.base.find('?'));
+    std::string query = u.base.substr(url.size());
+    if (local.size() < query.size() || local.compare(local.size() - query.size(), query.size(), query) != 0) {
+        url = u.base;
+        query.clear();
+    }
+    const std::string path = local.substr(0, local.size() - query.size());
+    const std::string tail = query + u.fragment;
     // Longer paths cannot name a file on the system, so they match no row.
-    const std::int32_t row = local.size() <= FileList::kMaxPath ? files.FindFileRow(local, files.size()) : -1;
+    if (path.size() > FileList::kMaxPath)
+        return QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, FindByFileName(files, path, 0), url, tail,
+                                u.isAttributeValue);
+    const std::int32_t row = files.FindFileRow(path, files.size());
     if (row >= 0) {
         files.SetReferenced(row);
         if (rewriteInForm)
-            return QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, row, u.base, u.fragment,
-                                    u.isAttributeValue);
+            return QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, row, url, tail, u.isAttributeValue);
         return CanonicalOnly(ctx, u);
     }
-    return QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, FindByFileName(files, local, 0), u.base,
-                            u.fragment, u.isAttributeValue);
+    if (files.HoldsRows(path)) {
+        std::string folder = path;
+        if (folder.back() != '\\') folder.push_back('\\');
+        for (const char* name : kFolderIndexNames) {
+            const std::int32_t index = files.FindFileRow(folder + name, files.size());
+            if (index >= 0) {
+                files.SetReferenced(index);
+                break;
+            }
+        }
+        return CanonicalOnly(ctx, u);
+    }
+    // The broken path is compared with the candidates' folders as a web server would have read it.
+    std::string broken;
+    if (!ResolveDotSegments(path, &broken)) broken = path;
+    return QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, FindByFileName(files, broken, 0), url, tail,
+                            u.isAttributeValue);
 }
 
 // The text of base after the base URL and its separator, when base lies under the base URL.
@@ -211,13 +242,19 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
         return CanonicalOnly(ctx, u);
     }
 
+    // A root-relative URL ("/a/b.htm", not "//host") is read from the site's top folder, as a web
+    // server reads it; it works as written, so it is not rewritten in the chosen form.
+    const bool rootRelative = base[0] == '/' && base.size() > 1 && base[1] != '/' && !ctx.rootPath.empty();
     std::string local;
-    if (file < static_cast<std::uint32_t>(ctx.files.size()))
+    if (rootRelative) {
+        local = ctx.rootPath;
+    } else if (file < static_cast<std::uint32_t>(ctx.files.size())) {
         SplitPath(ctx.files.path(static_cast<std::int32_t>(file)), &local, nullptr, nullptr, nullptr);
+    }
     if (local.empty() || local.back() != '\\') local.push_back('\\');
-    local += base;
+    local += rootRelative ? base.substr(1) : base;
     ConvertSeparators(local, false);
-    return ResolveLocal(ctx, u, local, opt.makeAbsolute());
+    return ResolveLocal(ctx, u, local, !rootRelative && opt.makeAbsolute());
 }
 
 }  // namespace corvane

@@ -212,32 +212,93 @@ const ClassCase kCases[] = {
     {"only a fragment", "\"#top\"", {}, NoChange, 0, nullptr, nullptr, false, -1},
 };
 
-TEST(ProcessUrl, ClassifiesEveryKindOfUrl) {
+// Runs every case in both widths from `page` (row 0), with the site's top folder at C:\site\.
+void CheckCases(const ClassCase* cases, std::size_t count, const char* page) {
     for (bool utf16 : {false, true}) {
-        for (const ClassCase& c : kCases) {
-            SCOPED_TRACE(std::string(c.name) + (utf16 ? " (UTF-16)" : ""));
+        for (const ClassCase* c = cases; c != cases + count; ++c) {
+            SCOPED_TRACE(std::string(c->name) + (utf16 ? " (UTF-16)" : ""));
             EngineFixture f;
-            f.files.Append(kPage);
-            for (const char* row : c.rows) f.files.Append(row);
+            f.files.Append(page);
+            for (const char* row : c->rows) f.files.Append(row);
             f.ctx.rootPath = "C:\\site\\";
-            c.setup(f);
-            const int r = ProcessHref(f, c.value, utf16);
-            EXPECT_EQ(r, c.result);
-            ASSERT_EQ(f.links.linkCount(), c.result == 1 ? 1 : 0);
-            if (c.result == 1) {
-                EXPECT_EQ(f.links[0].linkUrl, c.linkUrl);
-                EXPECT_EQ(f.links[0].linkReplacement, c.replacement);
+            c->setup(f);
+            const int r = ProcessHref(f, c->value, utf16);
+            EXPECT_EQ(r, c->result);
+            ASSERT_EQ(f.links.linkCount(), c->result == 1 ? 1 : 0);
+            if (c->result == 1) {
+                EXPECT_EQ(f.links[0].linkUrl, c->linkUrl);
+                EXPECT_EQ(f.links[0].linkReplacement, c->replacement);
                 EXPECT_EQ(f.links[0].linkValuePos, f.After("href="));
                 EXPECT_EQ(f.links[0].linkTagPos, f.At("<A"));
             }
-            EXPECT_EQ(f.links.secondPassCount(), c.secondPass ? 1 : 0);
-            if (c.secondPass) {
+            EXPECT_EQ(f.links.secondPassCount(), c->secondPass ? 1 : 0);
+            if (c->secondPass) {
                 EXPECT_EQ(f.links.secondPassLinks()[0], 0);
             }
             for (std::int32_t row = 0; row < f.files.size(); ++row)
-                EXPECT_EQ(f.files.referenced(row), row == c.referencedRow) << "row " << row;
+                EXPECT_EQ(f.files.referenced(row), row == c->referencedRow) << "row " << row;
         }
     }
+}
+
+TEST(ProcessUrl, ClassifiesEveryKindOfUrl) { CheckCases(kCases, sizeof kCases / sizeof kCases[0], kPage); }
+
+void Absolute(EngineFixture& f) { f.processing.makeRelative = false; }
+
+// Local links read as a web server serving C:\site\ reads them, from a page one folder down.
+const ClassCase kServerCases[] = {
+    // "." segments, wherever a local path is resolved.
+    {"dot segment", "\"./x.htm\"", {"C:\\site\\guide\\x.htm"}, NoChange, 0, nullptr, nullptr, false, 1},
+    {"dot segment before a folder", "\"./mod/index.html\"", {"C:\\site\\index.html", "C:\\site\\guide\\mod\\index.html"},
+     NoChange, 0, nullptr, nullptr, false, 2},
+    {"dot segments and dot-dot", "\"./.././guide/x.htm#a\"", {"C:\\site\\guide\\x.htm"}, NoChange, 0, nullptr, nullptr,
+     false, 1},
+    {"dot segment in a file URL", "\"file:///C|/site/./guide/x.htm\"", {"C:\\site\\guide\\x.htm"}, NoChange, 1,
+     "file:///C|/site/./guide/x.htm", "x.htm", false, 1},
+    {"dot segment under the base URL", "\"http://www.example.org/site/./guide/x.htm\"", {"C:\\site\\guide\\x.htm"},
+     [](EngineFixture& f) {
+         f.search.searchBaseUrl = true;
+         f.search.baseUrl = "http://www.example.org/site";
+     },
+     1, "http://www.example.org/site/./guide/x.htm", "x.htm", false, 1},
+    {"broken, with a dot segment", "\"./old/x.htm\"", {"C:\\site\\guide\\new\\x.htm"}, NoChange, 1, "./old/x.htm",
+     "new/x.htm", false, 1},
+    // Queries: the file is the one before the '?'.
+    {"query", "\"../_static/a.css?v=2\"", {"C:\\site\\_static\\a.css"}, NoChange, 0, nullptr, nullptr, false, 1},
+    {"query, broken", "\"old/a.css?v=2#x\"", {"C:\\site\\guide\\new\\a.css"}, NoChange, 1, "old/a.css?v=2#x",
+     "new/a.css?v=2#x", false, 1},
+    {"query, absolute mode", "\"a.css?v=2\"", {"C:\\site\\guide\\a.css"}, Absolute, 1, "a.css?v=2",
+     "file:///C|/site/guide/a.css?v=2", false, 1},
+    // Root-relative URLs.
+    {"root-relative", "\"/images/a.png\"", {"C:\\site\\guide\\images\\a.png", "C:\\site\\images\\a.png"}, NoChange, 0,
+     nullptr, nullptr, false, 2},
+    {"root-relative page", "\"/guide/index.html\"", {"C:\\site\\index.html", "C:\\site\\guide\\index.html"}, NoChange,
+     0, nullptr, nullptr, false, 2},
+    {"root-relative, absolute mode keeps it", "\"/images/a.png\"", {"C:\\site\\images\\a.png"}, Absolute, 0, nullptr,
+     nullptr, false, 1},
+    {"root-relative, canonical form", "\"/images/a b.png\"", {"C:\\site\\images\\a b.png"}, NoChange, 1,
+     "/images/a b.png", "/images/a%20b.png", false, 1},
+    {"root-relative, missing", "\"/old/a.png#x\"", {"C:\\site\\new\\a.png"}, NoChange, 1, "/old/a.png#x",
+     "../new/a.png#x", false, 1},
+    {"two slashes are no root", "\"//host/a.png\"", {}, NoChange, 1, "//host/a.png", "", false, -1},
+    // Folders that hold files of the list.
+    {"folder", "\"howto\"", {"C:\\site\\guide\\howto\\cgi.html", "C:\\site\\guide\\howto\\index.html"}, NoChange, 0,
+     nullptr, nullptr, false, 2},
+    {"folder with its slash, absolute mode", "'howto/'", {"C:\\site\\guide\\howto\\index.html"}, Absolute, 0,
+     nullptr, nullptr, false, 1},
+    {"folder above", "\"../\"", {"C:\\site\\index.htm"}, NoChange, 0, nullptr, nullptr, false, 1},
+    {"root-relative folder", "\"/guide/\"", {"C:\\site\\guide\\default.htm"}, NoChange, 0, nullptr, nullptr, false, 1},
+    {"index.html first", "\"both\"", {"C:\\site\\guide\\both\\default.htm", "C:\\site\\guide\\both\\index.html"},
+     NoChange, 0, nullptr, nullptr, false, 2},
+    {"folder without an index page", "\"deep\"", {"C:\\site\\guide\\deep\\more\\a.htm"}, NoChange, 0, nullptr,
+     nullptr, false, -1},
+    {"folder, canonical form", "\"my dir/\"", {"C:\\site\\guide\\my dir\\index.htm"}, NoChange, 1, "my dir/",
+     "my%20dir/", false, 1},
+    {"folder not on the list", "\"gone/\"", {"C:\\site\\guide\\gone.htm"}, NoChange, 1, "gone", "", false, -1},
+};
+
+TEST(ProcessUrl, ReadsLocalLinksAsAWebServerDoes) {
+    CheckCases(kServerCases, sizeof kServerCases / sizeof kServerCases[0], "C:\\site\\guide\\page.htm");
 }
 
 TEST(ProcessUrl, MeasuresTheValueSpanForTheRewriter) {
