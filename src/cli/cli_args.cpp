@@ -33,6 +33,7 @@ const Switch kSwitches[] = {
     {"delete-unknown-protocols", FIELD(processing.deleteUnknownProtocols), "Delete URL's with unknown protocols"},
     {"target-adder", FIELD(processing.targetAdderEnabled), "Enable the link target adder"},
     {"modify-existing-targets", FIELD(processing.modifyExistingTargets), "Modify existing targets"},
+    {"match-case", FIELD(processing.matchCase), "Write local links in the letter case of their files"},
     // Step 6: review.
     {"hide-delete", FIELD(review.hideDelete), "Hide DELETE items"},
     {"hide-replace", FIELD(review.hideReplace), "Hide REPLACE items"},

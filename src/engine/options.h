@@ -33,6 +33,9 @@ struct ProcessingOptions {
     std::string urlMask = "*.jpg";        // 1091 "URL mask:"
     std::string target = "_blank";        // 1093 "Target:"
     bool modifyExistingTargets = true;    // 1092 "Modify existing targets"
+    // No control of step 4: corvane-cli's --match-case, for sites served where letter case counts.
+    // A local link that finds its file only by ignoring case is rewritten with the name on disk.
+    bool matchCase = false;
 
     bool makeAbsolute() const { return !makeRelative; }
 };

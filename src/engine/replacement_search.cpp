@@ -154,7 +154,10 @@ int QueueReplacement(EngineContext& ctx, const Text& text, std::uint32_t file, s
         record.linkReplacement = quote ? "\"" + replacement + "\"" : replacement;
     }
 
-    if (!EqualsNoCase(record.linkReplacement, record.linkUrl) && ctx.links.Commit()) return 1;
+    // A replacement that reads as the URL is no change, unless letter case is to count.
+    const bool same = ctx.processing.matchCase ? record.linkReplacement == record.linkUrl
+                                               : EqualsNoCase(record.linkReplacement, record.linkUrl);
+    if (!same && ctx.links.Commit()) return 1;
     ctx.links.DiscardPending();
     return 0;
 }

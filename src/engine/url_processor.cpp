@@ -82,6 +82,15 @@ int CanonicalOnly(EngineContext& ctx, const UrlParts& u) {
     return 0;
 }
 
+// Whether the row's path spells the looked-up one with the same letter case; the drive letter
+// does not count, as it never reaches a web server.
+bool SpelledAsOnDisk(const std::string& local, const std::string& rowPath) {
+    std::string resolved;
+    if (!ResolveDotSegments(local, &resolved) || resolved.size() != rowPath.size()) return false;
+    const std::size_t from = resolved.size() >= 2 && resolved[1] == ':' ? 1 : 0;
+    return resolved.compare(from, std::string::npos, rowPath, from, std::string::npos) == 0;
+}
+
 const char* const kFolderIndexNames[] = {"index.html", "index.htm", "default.htm"};
 
 // A local path: a file of the site is marked and, when asked, rewritten in the chosen form;
@@ -107,7 +116,7 @@ int ResolveLocal(EngineContext& ctx, const UrlParts& u, const std::string& local
     const std::int32_t row = files.FindFileRow(path, files.size());
     if (row >= 0) {
         files.SetReferenced(row);
-        if (rewriteInForm)
+        if (rewriteInForm || (ctx.processing.matchCase && !SpelledAsOnDisk(path, files.path(row))))
             return QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, row, url, tail, u.isAttributeValue);
         return CanonicalOnly(ctx, u);
     }

@@ -29,6 +29,7 @@ TEST(CliArgs, DefaultsAreTheWizardsFirstRunDefaults) {
     EXPECT_TRUE(a.search.searchSavedFromUrl);
     EXPECT_FALSE(a.search.searchScriptsByTagNames);
     EXPECT_TRUE(a.processing.makeRelative);
+    EXPECT_FALSE(a.processing.matchCase);
     EXPECT_EQ(a.processing.urlMask, "*.jpg");
     EXPECT_EQ(a.processing.target, "_blank");
     EXPECT_FALSE(a.review.allowLinkDeletion);
@@ -40,13 +41,14 @@ TEST(CliArgs, DefaultsAreTheWizardsFirstRunDefaults) {
 
 TEST(CliArgs, SwitchesTurnOnAndOff) {
     const CliArgs a = Parse({"fix", "--no-check-internet-urls", "--search-scripts-by-tag-names", "--make-absolute",
-                             "--no-backups", "--allow-link-deletion", "--no-subfolders", "a", "b"});
+                             "--no-backups", "--allow-link-deletion", "--no-subfolders", "--match-case", "a", "b"});
     EXPECT_FALSE(a.search.checkInternetUrls);
     EXPECT_TRUE(a.search.searchScriptsByTagNames);
     EXPECT_FALSE(a.processing.makeRelative);
     EXPECT_FALSE(a.review.makeBackups);
     EXPECT_TRUE(a.review.allowLinkDeletion);
     EXPECT_FALSE(a.subfolders);
+    EXPECT_TRUE(a.processing.matchCase);
     EXPECT_EQ(a.paths, (std::vector<std::string>{"a", "b"}));
 }
 

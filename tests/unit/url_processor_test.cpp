@@ -244,6 +244,7 @@ void CheckCases(const ClassCase* cases, std::size_t count, const char* page) {
 TEST(ProcessUrl, ClassifiesEveryKindOfUrl) { CheckCases(kCases, sizeof kCases / sizeof kCases[0], kPage); }
 
 void Absolute(EngineFixture& f) { f.processing.makeRelative = false; }
+void MatchCase(EngineFixture& f) { f.processing.matchCase = true; }
 
 // Local links read as a web server serving C:\site\ reads them, from a page one folder down.
 const ClassCase kServerCases[] = {
@@ -295,6 +296,21 @@ const ClassCase kServerCases[] = {
     {"folder, canonical form", "\"my dir/\"", {"C:\\site\\guide\\my dir\\index.htm"}, NoChange, 1, "my dir/",
      "my%20dir/", false, 1},
     {"folder not on the list", "\"gone/\"", {"C:\\site\\guide\\gone.htm"}, NoChange, 1, "gone", "", false, -1},
+    // Letter case, with --match-case.
+    {"letter case mended", "\"logo.gif\"", {"C:\\site\\guide\\Logo.GIF"}, MatchCase, 1, "logo.gif", "Logo.GIF", false,
+     1},
+    {"letter case left without the option", "\"logo.gif\"", {"C:\\site\\guide\\Logo.GIF"}, NoChange, 0, nullptr,
+     nullptr, false, 1},
+    {"letter case already right", "\"Logo.GIF\"", {"C:\\site\\guide\\Logo.GIF"}, MatchCase, 0, nullptr, nullptr,
+     false, 1},
+    {"letter case of folders", "\"SUB/x.htm#Top\"", {"C:\\site\\guide\\sub\\x.htm"}, MatchCase, 1, "SUB/x.htm#Top",
+     "sub/x.htm#Top", false, 1},
+    {"letter case of a root-relative link", "\"/GUIDE/Logo.GIF\"", {"C:\\site\\guide\\Logo.GIF"}, MatchCase, 1,
+     "/GUIDE/Logo.GIF", "Logo.GIF", false, 1},
+    {"letter case of a drive does not count", "\"file:///c|/site/guide/Logo.GIF\"", {"C:\\site\\guide\\Logo.GIF"},
+     [](EngineFixture& f) { MatchCase(f), Absolute(f); }, 0, nullptr, nullptr, false, 1},
+    {"letter case of a segment taken away does not count", "\"OLD/../Logo.GIF\"", {"C:\\site\\guide\\Logo.GIF"},
+     MatchCase, 0, nullptr, nullptr, false, 1},
 };
 
 TEST(ProcessUrl, ReadsLocalLinksAsAWebServerDoes) {
