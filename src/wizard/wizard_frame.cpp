@@ -1,0 +1,429 @@
+// The wizard's frame: creates the eight pages, moves between them with its checks and questions,
+// takes a path over from a second start, and saves the settings when it closes.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "common/about_box.h"
+#include "common/program_values.h"
+#include "common/single_instance.h"
+#include "common/user_dialogs.h"
+#include "corvane_ids.h"
+#include "wizard/side_picture.h"
+#include "wizard/wizard.h"
+
+namespace corvane {
+namespace {
+
+struct PageInfo {
+    int dialog;
+    const char* title;
+    const char* helpTopic;
+    DLGPROC proc;
+};
+
+const PageInfo kPages[kStepCount] = {
+    {IDD_WELCOME, "Welcome to Corvane!", "fix1.htm", WelcomePageProc},
+    {IDD_FILE_LIST, "Add Files for Processing", "fix2.htm", FileListPageProc},
+    {IDD_SEARCH_OPTIONS, "Search Properties", "fix3.htm", SearchOptionsPageProc},
+    {IDD_PROCESSING_OPTIONS, "Processing Options", "fix4.htm", ProcessingOptionsPageProc},
+    {IDD_SEARCH, "Searching for Broken URL's", "fix4.htm", SearchPageProc},
+    {IDD_REVIEW, "Search Results", "fix5.htm", ReviewPageProc},
+    {IDD_DELETION, "Link Deletion Properties", "fix6.htm", DeletionPageProc},
+    {IDD_APPLY, "Processing Broken URL's", "fix7.htm", ApplyPageProc},
+};
+
+constexpr int kFrameWindow = -1;
+constexpr int kReviewStep = 5;
+
+// The controls FrameLock governs, in order: the window (the frame, or a page by step index) and the id.
+struct Governed {
+    int step;
+    int id;
+};
+const Governed kGoverned[] = {
+    {kFrameWindow, IDC_FRAME_ABOUT},       {kFrameWindow, IDC_FRAME_HELP},
+    {kFrameWindow, IDC_FRAME_PREVIOUS},    {kFrameWindow, IDC_FRAME_NEXT},
+    {kFrameWindow, IDC_FRAME_EXIT},        {1, IDC_FILES_ADD_FILES},
+    {1, IDC_FILES_ADD_FOLDERS},            {kReviewStep, IDC_REVIEW_HIDE_DELETE},
+    {kReviewStep, IDC_REVIEW_HIDE_REPLACE}, {kReviewStep, IDC_REVIEW_HIDE_ORPHAN},
+    {kReviewStep, IDC_REVIEW_HIDE_TARGET}, {kReviewStep, IDC_REVIEW_ALLOW_DELETION},
+    {kReviewStep, IDC_REVIEW_SORT},        {kReviewStep, IDC_REVIEW_REPLACEMENT},
+    {kReviewStep, IDC_REVIEW_APPLY},       {kReviewStep, IDC_REVIEW_BROWSE},
+    {kReviewStep, IDC_REVIEW_COPY_OLD},    {kReviewStep, IDC_REVIEW_DELETE},
+    {kReviewStep, IDC_REVIEW_MAKE_RELATIVE}, {kFrameWindow, IDC_FRAME_RESTAVO},
+};
+constexpr std::size_t kGovernedCount = sizeof kGoverned / sizeof kGoverned[0];
+constexpr std::size_t kNextSlot = 3, kPreviousSlot = 2;
+
+struct LockState {
+    bool saved = false;
+    bool enabled[kGovernedCount] = {};
+    HWND focus = nullptr;
+};
+LockState g_lock;
+
+const char* const kApplyQuestion = "Now the changes will be applied permanently\nAre you sure that everything is correct?";
+const char* const kQueuedQuestion = "Some changes are queued for application. Do you really want to exit?";
+
+HWND GovernedWindow(const Governed& g) {
+    HWND owner = g.step == kFrameWindow ? Wizard().frame : Wizard().pageWindow[g.step];
+    return owner != nullptr ? GetDlgItem(owner, g.id) : nullptr;
+}
+
+bool IsEditGroup(const Governed& g) {
+    if (g.step != kReviewStep) return false;
+    for (int id : {IDC_REVIEW_REPLACEMENT, IDC_REVIEW_APPLY, IDC_REVIEW_BROWSE, IDC_REVIEW_COPY_OLD,
+                   IDC_REVIEW_DELETE, IDC_REVIEW_MAKE_RELATIVE})
+        if (g.id == id) return true;
+    return false;
+}
+
+void SaveLockStates() {
+    for (std::size_t i = 0; i < kGovernedCount; ++i) {
+        HWND w = GovernedWindow(kGoverned[i]);
+        g_lock.enabled[i] = w != nullptr && IsWindowEnabled(w);
+    }
+    g_lock.saved = true;
+}
+
+int Ask(const char* question) {
+    return Dialogs().MessageBox(Wizard().frame, question, kProgramName, MB_YESNO | MB_ICONQUESTION);
+}
+
+void Refuse(const char* text) {
+    Dialogs().MessageBox(Wizard().frame, text, kProgramName, MB_OK | MB_ICONERROR);
+}
+
+void SetTitle() {
+    std::string title = std::string(kProgramName) + " - " + kPages[Wizard().currentStep].title;
+    SetWindowTextA(Wizard().frame, title.c_str());
+}
+
+void ShowStep(int step, bool animated) {
+    WizardState& w = Wizard();
+    w.currentStep = step;
+    ShowStepPicture(step, animated);
+    ShowWindow(w.pageWindow[step], SW_SHOW);
+    SetTitle();
+}
+
+bool SecondPassMarked() { return !IsWindowEnabled(PageControl(kReviewStep, IDC_REVIEW_BACKUPS)); }
+
+// The check of the page being left; false refuses the move.
+bool MayLeave(int step) {
+    WizardState& w = Wizard();
+    switch (step) {
+        case 2:
+            if (IsChecked(2, IDC_SEARCH_OPT_USE_BASE_URL)) {
+                std::string base = ControlText(PageControl(2, IDC_SEARCH_OPT_BASE_URL));
+                if (base.empty()) {
+                    Refuse("You have not entered the base URL!");
+                    return false;
+                }
+                if (base.find("://") == std::string::npos) {
+                    Refuse("The base URL does not contain a protocol name!");
+                    return false;
+                }
+            }
+            return true;
+        case 3:
+            if (IsChecked(3, IDC_PROC_TARGET_ENABLE) && ControlText(PageControl(3, IDC_PROC_TARGET)).empty()) {
+                Refuse("The \"Target\" field cannot be empty!");
+                return false;
+            }
+            if (IsChecked(2, IDC_SEARCH_OPT_CHECK_INTERNET) && w.internetGetConnectedState != nullptr &&
+                w.internetGoOnline != nullptr) {
+                DWORD flags = 0;
+                w.internetGetConnectedState(&flags, 0);
+                char blank[] = "blank:";
+                if ((flags & 0x20) != 0 && !w.internetGoOnline(blank, w.frame, 0)) w.skipInternetCheck = 1;
+            }
+            return true;
+        case 5:
+            return IsChecked(kReviewStep, IDC_REVIEW_ALLOW_DELETION) || Ask(kApplyQuestion) != IDNO;
+        case 6: {
+            bool imageEmpty = IsChecked(6, IDC_DEL_IMAGE_REPLACE) && ControlText(PageControl(6, IDC_DEL_IMAGE_URL)).empty();
+            bool backgroundEmpty = IsChecked(6, IDC_DEL_BACKGROUND_REPLACE) &&
+                                   ControlText(PageControl(6, IDC_DEL_BACKGROUND_URL)).empty();
+            if (imageEmpty || backgroundEmpty) {
+                Refuse("The replacement URL cannot be empty!");
+                return false;
+            }
+            return Ask(kApplyQuestion) != IDNO;
+        }
+        default:
+            return true;
+    }
+}
+
+void OnNext() {
+    WizardState& w = Wizard();
+    int step = w.currentStep;
+    if (!MayLeave(step)) return;
+    ShowWindow(w.pageWindow[step], SW_HIDE);
+    int next = step + 1;
+    if (step == 7) {
+        SetWindowTextA(FrameButton(IDC_FRAME_NEXT), "&Next >>");
+        if (w.links.secondPassCount() != 0) {
+            next = 4;
+            EnableWindow(PageControl(kReviewStep, IDC_REVIEW_BACKUPS), FALSE);
+        } else {
+            ClearFileList();
+            next = 0;
+        }
+    } else if (step == kReviewStep && !IsChecked(kReviewStep, IDC_REVIEW_ALLOW_DELETION)) {
+        next = 7;
+    }
+    ShowStep(next, true);
+}
+
+void OnPrevious() {
+    WizardState& w = Wizard();
+    int step = w.currentStep;
+    if ((step == 4 || step == 5) && SecondPassMarked() &&
+        Ask("This is the second pass. Moving to the previous step cancels it.\nDo you really want to cancel the second pass?") ==
+            IDNO)
+        return;
+    ShowWindow(w.pageWindow[step], SW_HIDE);
+    ShowStep(step == kReviewStep ? 3 : step - 1, true);
+}
+
+void OnClose() {
+    WizardState& w = Wizard();
+    if (!w.closePending) {
+        const char* question = nullptr;
+        switch (w.currentStep) {
+            case 7:
+                if (w.links.secondPassCount() != 0) question = "The second pass is needed. Do you really want to exit?";
+                break;
+            case 4:
+                if (IsWindowEnabled(FrameButton(IDC_FRAME_NEXT))) question = kQueuedQuestion;
+                break;
+            case 5:
+            case 6:
+                question = kQueuedQuestion;
+                break;
+        }
+        if (question != nullptr && Ask(question) == IDNO) return;
+        if (w.actionRunning != 0) {
+            // The running operation sees the stop at its next poll; EndAction closes again.
+            w.closePending = true;
+            return;
+        }
+    }
+    ReadPagesIntoSettings(&w.settings);
+    int saved = SaveSettings(*w.store, w.settings);
+    if (saved != kSettingsDone) EmergencyQuit(SettingsFailureText(saved));
+    if (w.instance != nullptr) w.instance->DeleteAtom();
+    PostQuitMessage(0);
+}
+
+void OnHandover() {
+    WizardState& w = Wizard();
+    if (w.actionRunning != 0) {
+        Dialogs().MessageBox(w.frame, "Some action is going now. Please finish it first!", kProgramName,
+                             MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    std::string message;
+    if (w.instance == nullptr || !w.instance->ReadHandover(&message)) return;
+    // A quoted path loses its quotes here as it does on a first start: with them no folder is found.
+    if (!message.empty() && message.front() == '"') {
+        message.erase(0, 1);
+        if (!message.empty()) message.pop_back();
+    }
+    Program().startupPath = message;
+    ShowWindow(w.pageWindow[w.currentStep], SW_HIDE);
+    ShowStep(1, false);
+}
+
+void OnAbout() {
+    ProgramValues& p = Program();
+    AboutBoxRequest request;
+    request.instance = p.instance;
+    request.font = p.uiFont;
+    request.underlined = p.uiFontUnderlined;
+    request.bold = p.uiFontBold;
+    request.owner = Wizard().frame;
+    request.timerId = 0;
+    request.link1 = kMakerWebAddress;
+    request.link2 = kSupportMailto;
+    request.pictureResource = IDP_ABOUT;
+    Dialogs().ShowAboutBox(request);
+}
+
+void OnInitDialog(HWND frame) {
+    WizardState& w = Wizard();
+    ProgramValues& p = Program();
+    SetWindowLongPtrA(frame, GWLP_USERDATA, w.instance != nullptr ? w.instance->atom() : 0);
+    SetClassLongPtrA(frame, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconA(p.instance, MAKEINTRESOURCEA(IDI_CORVANE))));
+    w.frame = frame;
+    w.currentStep = 0;
+    w.actionRunning = 0;
+    w.closePending = false;
+    g_lock = LockState();
+
+    w.restavoPath = p.programDir + "Restavo.exe";
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(w.restavoPath.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        EnableWindow(GetDlgItem(frame, IDC_FRAME_RESTAVO), FALSE);
+    else
+        FindClose(find);
+
+    int loaded = LoadSettings(*w.store, &w.settings);
+    if (loaded != kSettingsDone) EmergencyQuit(SettingsFailureText(loaded));
+
+    SetUpStepPicture(p.instance, frame, IDC_FRAME_PICTURE);
+    ShowStepPicture(0, false);
+    SetClassLongPtrA(GetDlgItem(frame, IDC_FRAME_PICTURE), GCLP_HBRBACKGROUND, 0);
+
+    for (int i = 0; i < kStepCount; ++i) {
+        HWND page = CreateDialogParamA(p.instance, MAKEINTRESOURCEA(kPages[i].dialog), frame, kPages[i].proc, 0);
+        if (page == nullptr) EmergencyQuit("Cannot create the step window!");
+        w.pageWindow[i] = page;
+        RECT at = {105, 5, 0, 0};
+        MapDialogRect(frame, &at);
+        SetWindowPos(page, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+        AddWizardTooltips(page, i + 1);
+    }
+    AddWizardTooltips(frame, 0);
+    if (!p.startupPath.empty()) w.currentStep = 1;
+    ShowWindow(w.pageWindow[w.currentStep], SW_SHOW);
+    SetTitle();
+    // A wizard opens with the way forward focused; the first page may have taken it already.
+    if (GetFocus() == nullptr || GetParent(GetFocus()) == frame) SetFocus(FrameButton(IDC_FRAME_NEXT));
+}
+
+}  // namespace
+
+WizardState& Wizard() {
+    static WizardState state;
+    return state;
+}
+
+HWND FrameButton(int id) { return GetDlgItem(Wizard().frame, id); }
+
+void EnableFrameButton(int id, bool enabled) { EnableWindow(FrameButton(id), enabled ? TRUE : FALSE); }
+
+HWND PageControl(int step, int control) { return GetDlgItem(Wizard().pageWindow[step], control); }
+
+bool IsChecked(int step, int control) {
+    return SendMessageA(PageControl(step, control), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::string ControlText(HWND control) {
+    int length = GetWindowTextLengthA(control);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    int got = GetWindowTextA(control, &text[0], length + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+void FrameLock(bool restore, bool keepEditGroup) {
+    if (!restore) {
+        g_lock.focus = GetFocus();
+        bool nextEnabled = !g_lock.saved || g_lock.enabled[kNextSlot];
+        bool previousEnabled = !g_lock.saved || g_lock.enabled[kPreviousSlot];
+        int focusId = nextEnabled ? IDC_FRAME_NEXT : previousEnabled ? IDC_FRAME_PREVIOUS : IDC_FRAME_HELP;
+        SetFocus(FrameButton(focusId));
+        SaveLockStates();
+        for (const Governed& g : kGoverned) EnableWindow(GovernedWindow(g), FALSE);
+        return;
+    }
+    if (!g_lock.saved) SaveLockStates();
+    for (std::size_t i = 0; i < kGovernedCount; ++i) {
+        if (keepEditGroup && IsEditGroup(kGoverned[i])) continue;
+        EnableWindow(GovernedWindow(kGoverned[i]), g_lock.enabled[i] ? TRUE : FALSE);
+    }
+    if (g_lock.focus != nullptr && IsWindow(g_lock.focus)) SetFocus(g_lock.focus);
+}
+
+void BeginAction() { Wizard().actionRunning = 1; }
+
+void EndAction() {
+    WizardState& w = Wizard();
+    w.actionRunning = 0;
+    if (w.closePending && w.frame != nullptr) PostMessageA(w.frame, WM_CLOSE, 0, 0);
+}
+
+int PumpMessages() {
+    WizardState& w = Wizard();
+    auto down = [&w](int key) {
+        return w.keyIsDown ? w.keyIsDown(key) : (GetAsyncKeyState(key) & 0x8000) != 0;
+    };
+    HWND foreground = GetForegroundWindow();
+    int result = 0;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Left for the frame's own loop, which ends the program.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        if (foreground == w.frame && result == 0) {
+            int key = down(VK_ESCAPE) ? VK_ESCAPE : down(VK_F10) ? VK_F10 : 0;
+            if (key != 0) {
+                // Drain what the held key keeps sending, so it does not act again once released.
+                while (down(key)) {
+                    MSG held;
+                    if (PeekMessageA(&held, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
+                        TranslateMessage(&held);
+                    else
+                        Sleep(5);
+                }
+                result = key == VK_ESCAPE ? 1 : 2;
+            }
+        }
+    }
+    if (w.closePending) result = 1;
+    return result;
+}
+
+INT_PTR CALLBACK WizardFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            OnInitDialog(frame);
+            return FALSE;  // the focus is set
+        case WM_COMMAND:
+            if (HIWORD(wParam) == 0xFFFF) {
+                OnHandover();
+                return TRUE;
+            }
+            switch (LOWORD(wParam)) {
+                case IDC_FRAME_NEXT: OnNext(); return TRUE;
+                case IDC_FRAME_PREVIOUS: OnPrevious(); return TRUE;
+                case IDC_FRAME_EXIT: PostMessageA(frame, WM_CLOSE, 0, 0); return TRUE;
+                case IDC_FRAME_ABOUT: OnAbout(); return TRUE;
+                case IDC_FRAME_HELP:
+                    Dialogs().ShowHelpTopic(Program().programDir + "Guide.chm::/" + kPages[Wizard().currentStep].helpTopic);
+                    return TRUE;
+                case IDC_FRAME_RESTAVO:
+                    Dialogs().ShellOpen(frame, Wizard().restavoPath, Wizard().settings.lastRootFolder);
+                    return TRUE;
+            }
+            return FALSE;  // ESC (IDCANCEL) never closes the frame
+        case WM_HELP:
+            PostMessageA(frame, WM_COMMAND, IDC_FRAME_HELP, 0);
+            return TRUE;
+        case WM_DRAWITEM:
+            if (wParam == IDC_FRAME_PICTURE) {
+                PaintStepPicture(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hDC);
+                return TRUE;
+            }
+            return FALSE;
+        case WM_CLOSE:
+            OnClose();
+            return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR RunWizardFrame(HINSTANCE instance) {
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_FRAME), nullptr, WizardFrameProc, 0);
+}
+
+}  // namespace corvane
