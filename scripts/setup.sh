@@ -15,8 +15,8 @@ packages=(
     libxrender1 libxcursor1 libxrandr2 libxi6 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1
     # Windows on a virtual display, and screenshots of them
     xvfb xauth imagemagick
-    # Pictures, help file
-    libopenjp2-tools fp-utils
+    # Pictures (tools/pictures draws them with FreeType and encodes them with OpenJPEG), help file
+    libopenjp2-tools libopenjp2-7-dev libfreetype-dev pkg-config fp-utils
     # Internet check in the native tree
     libcurl4-openssl-dev
     # Fuzzing (libFuzzer lives in the compiler runtime) and leak checks
