@@ -40,7 +40,8 @@ BOOL CALLBACK Match(HWND window, LPARAM parameter) {
     auto* search = reinterpret_cast<Search*>(parameter);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || window == search->except || !IsWindowVisible(window)) return TRUE;
+    if ((search->processId != 0 && owner != search->processId) || window == search->except || !IsWindowVisible(window))
+        return TRUE;
     char className[256] = {};
     GetClassNameA(window, className, sizeof className);
     if (search->className != nullptr && lstrcmpiA(className, search->className) != 0) return TRUE;
@@ -73,6 +74,14 @@ bool DrivenProcess::Start(const std::string& program, const std::string& argumen
     startup.cb = sizeof startup;
     return CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &info_) != 0;
+}
+
+bool DrivenProcess::Attach(DWORD processId) {
+    if (info_.hProcess != nullptr) return false;
+    info_.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, processId);
+    if (info_.hProcess == nullptr) return false;
+    info_.dwProcessId = processId;
+    return true;
 }
 
 bool DrivenProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {

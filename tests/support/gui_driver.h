@@ -21,6 +21,8 @@ public:
 
     // Starts `program` with `arguments` appended to its quoted name as they are.
     bool Start(const std::string& program, const std::string& arguments);
+    // Takes hold of a process that something else started (to wait for it or end it).
+    bool Attach(DWORD processId);
     DWORD id() const { return info_.dwProcessId; }
     HANDLE handle() const { return info_.hProcess; }
     // True when it ended within the time; *exitCode then holds its exit code.
@@ -31,8 +33,8 @@ private:
     PROCESS_INFORMATION info_ = {};
 };
 
-// A visible top-level window of the process with this class and caption (null: any), other
-// than `except`; null when none appeared within the time.
+// A visible top-level window of the process (0: of any process) with this class and caption
+// (null: any), other than `except`; null when none appeared within the time.
 HWND WaitForWindow(DWORD processId, const char* className, const char* caption, DWORD timeoutMs = kDefaultTimeoutMs,
                    HWND except = nullptr);
 // A message box of the process with this caption (a dialog-class window other than `except`).

@@ -1,0 +1,313 @@
+// Corvane.exe driven from outside: each way it can start, and its Restavo button restoring a repaired site.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "corvane_ids.h"
+#include "support/gui_driver.h"
+#include "support/temp_tree.h"
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kCaption = "Corvane";
+constexpr const char* kWelcome = "Corvane - Welcome to Corvane!";
+constexpr const char* kFilesPage = "Corvane - Add Files for Processing";
+constexpr const char* kSubfolders = "Add subfolders too?";
+constexpr const char* kAppend =
+    "The file list already contains some items. Append to current?\n"
+    "If you will choose \"No\" the list will be cleared.";
+constexpr const char* kSettingsKey = "Software\\Meridel Software\\Corvane";
+constexpr int kRestavoFolder = 1000;
+constexpr int kRestavoProcess = 1003;
+constexpr int kRestavoExit = 1008;
+constexpr DWORD kQuietMs = 1500;
+constexpr DWORD kNotEnded = 0xDEAD;
+
+// The build gives host paths; Wine shows the host's root as Z:.
+std::string WindowsPath(std::string path) {
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+void CopySampleSite(const std::string& to) { fs::copy(WindowsPath(SAMPLE_SITE), to, fs::copy_options::recursive); }
+
+// The files below `root` as the file list names them, sorted.
+std::vector<std::string> FilesBelow(const std::string& root, bool recurse) {
+    std::vector<std::string> files;
+    auto add = [&](const fs::directory_entry& entry) {
+        if (entry.is_regular_file()) files.push_back(root + "\\" + fs::relative(entry.path(), root).string());
+    };
+    if (recurse)
+        for (const auto& entry : fs::recursive_directory_iterator(root)) add(entry);
+    else
+        for (const auto& entry : fs::directory_iterator(root)) add(entry);
+    for (std::string& f : files) std::replace(f.begin(), f.end(), '/', '\\');
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Runs a console program with its output thrown away; its exit code, or kNotEnded.
+DWORD RunQuietly(const std::string& program, const std::string& arguments) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = nul;
+    PROCESS_INFORMATION info = {};
+    std::string commandLine = Quoted(program) + " " + arguments;
+    DWORD code = kNotEnded;
+    if (CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                       &info)) {
+        if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &code);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    CloseHandle(nul);
+    return code;
+}
+
+// The default value of a key; "<missing>" when the key or the value is not there.
+std::string DefaultValue(HKEY root, const std::string& key) {
+    char value[1024] = {};
+    DWORD size = sizeof value - 1;
+    if (RegGetValueA(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return value;
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    RegCloseKey(opened);
+    return true;
+}
+
+// Polls a control until it shows `expected`; returns what it showed last.
+std::string WaitForItemText(HWND dialog, int id, const std::string& expected) {
+    std::string text;
+    for (DWORD waited = 0; waited < gui::kDefaultTimeoutMs; waited += 50) {
+        text = gui::ItemText(dialog, id);
+        if (text == expected) break;
+        Sleep(50);
+    }
+    return text;
+}
+
+class CorvaneRun : public ::testing::Test {
+protected:
+    void TearDown() override {
+        // A run that failed half-way must not be left for the next start to hand over to.
+        for (auto& process : started_) {
+            DWORD code = 0;
+            if (!process->WaitForExit(0, &code)) process->Terminate();
+        }
+    }
+
+    gui::DrivenProcess& Start(const std::string& program, const std::string& arguments) {
+        started_.push_back(std::make_unique<gui::DrivenProcess>());
+        EXPECT_TRUE(started_.back()->Start(program, arguments)) << program;
+        return *started_.back();
+    }
+    gui::DrivenProcess& StartCorvane(const std::string& arguments) {
+        return Start(WindowsPath(CORVANE_EXE), arguments);
+    }
+    // Starts the wizard and waits for its frame with this caption; remembers it as the first one.
+    HWND StartWizard(const std::string& arguments, const char* caption) {
+        wizard_ = &StartCorvane(arguments);
+        return gui::WaitForWindow(wizard_->id(), "#32770", caption);
+    }
+
+    static DWORD Ended(gui::DrivenProcess& process) {
+        DWORD code = kNotEnded;
+        process.WaitForExit(gui::kDefaultTimeoutMs, &code);
+        return code;
+    }
+
+    // Waits for a message box of the process (other than its main window), checks its text and presses the button.
+    static void Answer(DWORD processId, const char* caption, HWND main, const std::string& text, int button) {
+        HWND box = gui::WaitForMessageBox(processId, caption, main);
+        ASSERT_NE(box, nullptr) << "no message box for: " << text;
+        EXPECT_EQ(gui::MessageBoxText(box), text);
+        ASSERT_TRUE(gui::PressMessageBoxButton(box, button));
+        ASSERT_TRUE(gui::WaitForWindowGone(box));
+    }
+    void AnswerWizard(const std::string& text, int button) { Answer(wizard_->id(), kCaption, nullptr, text, button); }
+    bool WizardAsksNothing() const { return gui::WaitForMessageBox(wizard_->id(), kCaption, nullptr, kQuietMs) == nullptr; }
+
+    // Page 2 is the frame's child dialog that holds the file list.
+    static HWND FilesPage(HWND frame) {
+        for (HWND page = FindWindowExA(frame, nullptr, "#32770", nullptr); page != nullptr;
+             page = FindWindowExA(frame, page, "#32770", nullptr))
+            if (GetDlgItem(page, IDC_FILES_LIST) != nullptr) return page;
+        return nullptr;
+    }
+    // Waits until adding has ended with `expected` in the list (in any order).
+    static void ExpectFiles(HWND frame, std::vector<std::string> expected) {
+        HWND page = FilesPage(frame);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(WaitForItemText(page, IDC_FILES_COUNTER, "Files added: " + std::to_string(expected.size())),
+                  "Files added: " + std::to_string(expected.size()));
+        std::vector<std::string> rows = gui::ListBoxRows(page, IDC_FILES_LIST);
+        std::sort(rows.begin(), rows.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(rows, expected);
+    }
+
+    void ExitWizard(HWND frame) {
+        ASSERT_TRUE(gui::ClickButton(frame, IDC_FRAME_EXIT));
+        EXPECT_EQ(Ended(*wizard_), 0u);
+    }
+
+    TempTree tree_;
+    gui::DrivenProcess* wizard_ = nullptr;
+    std::vector<std::unique_ptr<gui::DrivenProcess>> started_;
+};
+
+TEST_F(CorvaneRun, PlainStartOpensOnTheWelcomePageAndExitEndsIt) {
+    HWND frame = StartWizard("", kWelcome);
+    ASSERT_NE(frame, nullptr);
+    ExitWizard(frame);
+}
+
+TEST_F(CorvaneRun, FolderOnTheCommandLineIsAddedOnPage2) {
+    const std::string site = tree_.Path("site");
+    CopySampleSite(site);
+    for (const std::string& arguments : {site, Quoted(site)}) {
+        SCOPED_TRACE(arguments);
+        HWND frame = StartWizard(arguments, kFilesPage);
+        ASSERT_NE(frame, nullptr);
+        AnswerWizard(kSubfolders, IDYES);
+        ExpectFiles(frame, FilesBelow(site, true));
+        ExitWizard(frame);
+    }
+}
+
+TEST_F(CorvaneRun, SecondStartHandsItsFolderToTheRunningWizard) {
+    const std::string site = tree_.Path("site");
+    const std::string more = tree_.Path("more");
+    CopySampleSite(site);
+    tree_.WriteFile("more\\a.htm", "a");
+    tree_.WriteFile("more\\b.css", "b");
+    tree_.WriteFile("more\\deeper\\c.js", "c");
+    HWND frame = StartWizard("", kWelcome);
+    ASSERT_NE(frame, nullptr);
+
+    // Without arguments the running wizard is only brought to the front.
+    EXPECT_EQ(Ended(StartCorvane("")), 0u);
+    EXPECT_TRUE(WizardAsksNothing());
+    EXPECT_EQ(gui::WindowText(frame), kWelcome);
+
+    EXPECT_EQ(Ended(StartCorvane(site)), 0u);
+    AnswerWizard(kSubfolders, IDYES);
+    EXPECT_EQ(gui::WindowText(frame), kFilesPage);
+    ExpectFiles(frame, FilesBelow(site, true));
+
+    // A list that holds rows asks to append first; the quotes go as on a first start.
+    EXPECT_EQ(Ended(StartCorvane(Quoted(more))), 0u);
+    AnswerWizard(kAppend, IDYES);
+    AnswerWizard(kSubfolders, IDNO);
+    std::vector<std::string> expected = FilesBelow(site, true);
+    for (const std::string& f : FilesBelow(more, false)) expected.push_back(f);
+    ExpectFiles(frame, expected);
+    ExitWizard(frame);
+}
+
+TEST_F(CorvaneRun, SwitchesRegisterAndRemoveTheVerbAndAreWholeWords) {
+    const std::string command = Quoted(WindowsPath(CORVANE_EXE)) + " %1";
+    EXPECT_EQ(Ended(StartCorvane("-Shell")), 0u);
+    for (const std::string kind : {"Directory", "Drive"}) {
+        const std::string key = kind + "\\shell\\Corvane.Open";
+        EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT, key), "Check with &Corvane") << kind;
+        EXPECT_EQ(DefaultValue(HKEY_CLASSES_ROOT, key + "\\command"), command) << kind;
+    }
+
+    HKEY settings = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &settings, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(settings, "lastRootFolder", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\x"), 5);
+    RegCloseKey(settings);
+    EXPECT_EQ(Ended(StartCorvane("-UNINSTALL")), 0u);
+    for (const char* key : {"Directory\\shell\\Corvane.Open", "Drive\\shell\\Corvane.Open"})
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << key;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSettingsKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+
+    // A switch with more behind it is a path; this one names no folder, so nothing is added.
+    HWND frame = StartWizard("-shell extra", kFilesPage);
+    ASSERT_NE(frame, nullptr);
+    AnswerWizard(kSubfolders, IDNO);
+    ExpectFiles(frame, {});
+    ExitWizard(frame);
+}
+
+TEST_F(CorvaneRun, CommandLineOver260CharactersIsRefused) {
+    gui::DrivenProcess& corvane = StartCorvane("C:\\" + std::string(258, 'a'));
+    Answer(corvane.id(), kCaption, nullptr,
+           "The path given on the command line is too long.\nA folder or file path may have at most 260 characters.",
+           IDOK);
+    EXPECT_EQ(Ended(corvane), 0u);
+}
+
+// The folder has a blank in its name: Corvane hands it to Restavo unquoted, and Restavo takes its
+// command line as it is.
+TEST_F(CorvaneRun, RestavoButtonRestoresTheBackupsOfTheLastFolder) {
+    const std::string site = tree_.Path("my site");
+    CopySampleSite(site);
+    ASSERT_EQ(RunQuietly(WindowsPath(CORVANE_CLI_EXE), "fix --no-check-internet-urls " + Quoted(site)), 0u);
+    int backups = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(site)) backups += entry.path().extension() == ".bak";
+    ASSERT_GT(backups, 0);
+
+    HWND frame = StartWizard(site, kFilesPage);
+    ASSERT_NE(frame, nullptr);
+    AnswerWizard(kSubfolders, IDYES);
+    ExpectFiles(frame, FilesBelow(site, true));
+    ASSERT_TRUE(gui::ClickButton(frame, IDC_FRAME_RESTAVO));
+
+    HWND restavo = gui::WaitForWindow(0, "#32770", "Restavo");
+    ASSERT_NE(restavo, nullptr);
+    DWORD restavoId = 0;
+    GetWindowThreadProcessId(restavo, &restavoId);
+    started_.push_back(std::make_unique<gui::DrivenProcess>());
+    gui::DrivenProcess& restorer = *started_.back();
+    ASSERT_TRUE(restorer.Attach(restavoId));
+    EXPECT_EQ(gui::ItemText(restavo, kRestavoFolder), site);
+
+    ASSERT_TRUE(gui::ClickButton(restavo, kRestavoProcess));
+    Answer(restavoId, "Restavo", restavo, "Are You sure? Is everything correct?", IDYES);
+    Answer(restavoId, "Restavo", restavo, std::to_string(backups) + " backup file(s) restored", IDOK);
+    ASSERT_TRUE(gui::ClickButton(restavo, kRestavoExit));
+    EXPECT_EQ(Ended(restorer), 0u);
+    ExitWizard(frame);
+
+    const std::string original = WindowsPath(SAMPLE_SITE);
+    EXPECT_EQ(FilesBelow(site, true).size(), FilesBelow(original, true).size());
+    for (const auto& entry : fs::recursive_directory_iterator(original)) {
+        if (!entry.is_regular_file()) continue;
+        const fs::path relative = fs::relative(entry.path(), original);
+        EXPECT_EQ(ReadAll(fs::path(site) / relative), ReadAll(entry.path())) << relative.string();
+    }
+}
+
+}  // namespace
+}  // namespace corvane
