@@ -42,8 +42,12 @@ public:
             EXPECT_EQ(Step(), m.step);
             EXPECT_EQ(Title(), std::string("Corvane - ") + m.title);
             for (int s = 0; s < kStepCount; ++s) EXPECT_EQ(Visible(s), s == m.step) << s;
-            if (m.next >= 0) EXPECT_EQ(Enabled(IDC_FRAME_NEXT), m.next == 1);
-            if (m.previous >= 0) EXPECT_EQ(Enabled(IDC_FRAME_PREVIOUS), m.previous == 1);
+            if (m.next >= 0) {
+                EXPECT_EQ(Enabled(IDC_FRAME_NEXT), m.next == 1);
+            }
+            if (m.previous >= 0) {
+                EXPECT_EQ(Enabled(IDC_FRAME_PREVIOUS), m.previous == 1);
+            }
         }
     }
 };
@@ -71,13 +75,18 @@ TEST_F(WizardFrame, WalksTheStepGraphWithItsQuestions) {
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Page(5), IDC_REVIEW_BACKUPS)));
 }
 
+// Moves to `step` by showing its page, as the frame does, without the checks on the way.
+void GoTo(WizardTest& t, int step) {
+    ShowWindow(Wizard().pageWindow[Wizard().currentStep], SW_HIDE);
+    Wizard().currentStep = step;
+    ShowWindow(Wizard().pageWindow[step], SW_SHOW);
+    t.Pump();
+}
+
 TEST_F(WizardFrame, StepEightStartsOverOrGoesBackForTheSecondPass) {
     Open();
     AddSite();
-    Wizard().currentStep = 0;
-    ShowWindow(Page(0), SW_HIDE);
-    ShowWindow(Page(7), SW_SHOW);
-    Wizard().currentStep = 7;
+    GoTo(*this, 7);
     EXPECT_EQ(ControlText(GetDlgItem(frame, IDC_FRAME_NEXT)), "&Start over");
     Wizard().links.secondPassLinks().push_back(0);
     Click(IDC_FRAME_NEXT);
@@ -85,22 +94,12 @@ TEST_F(WizardFrame, StepEightStartsOverOrGoesBackForTheSecondPass) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Page(5), IDC_REVIEW_BACKUPS)));
     EXPECT_EQ(ControlText(GetDlgItem(frame, IDC_FRAME_NEXT)), "&Next >>");
     Wizard().links.secondPassLinks().clear();
-    ShowWindow(Page(4), SW_HIDE);
-    ShowWindow(Page(7), SW_SHOW);
-    Wizard().currentStep = 7;
+    GoTo(*this, 7);
     Click(IDC_FRAME_NEXT);
     EXPECT_EQ(Step(), 0);
     EXPECT_EQ(Wizard().files.size(), 0);
     EXPECT_EQ(SendDlgItemMessageA(Page(1), IDC_FILES_LIST, LB_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(ControlText(GetDlgItem(frame, IDC_FRAME_NEXT)), "&Next >>");
-}
-
-// Moves to `step` by showing its page, as the frame does, without the checks on the way.
-void GoTo(WizardTest& t, int step) {
-    ShowWindow(Wizard().pageWindow[Wizard().currentStep], SW_HIDE);
-    Wizard().currentStep = step;
-    ShowWindow(Wizard().pageWindow[step], SW_SHOW);
-    t.Pump();
 }
 
 TEST_F(WizardFrame, LeavingAPageChecksWhatItHolds) {
@@ -163,7 +162,9 @@ TEST_F(WizardFrame, ClosingAsksByStepThenSavesTheSettings) {
             Click(IDC_FRAME_EXIT);
             bool closes = c.question == nullptr || answer == IDYES;
             EXPECT_EQ(Messages().size(), c.question != nullptr ? 1u : 0u);
-            if (c.question != nullptr) EXPECT_EQ(Messages()[0], c.question);
+            if (c.question != nullptr) {
+                EXPECT_EQ(Messages()[0], c.question);
+            }
             EXPECT_EQ(quit, closes) << c.step;
             EXPECT_EQ(store.numbers.count("stStep3Chk1") == 1 && store.numbers["stStep3Chk1"] == 1, closes);
             DestroyWindow(frame);
