@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 
+#include "support/local_http_server.h"
 #include "win32/wizard_test_fixture.h"
 
 namespace corvane {
@@ -246,6 +247,41 @@ TEST_F(WizardJourney, ClosingDuringTheSearchStopsItThenEnds) {
     EXPECT_TRUE(quit);
     EXPECT_EQ(Status(4, IDC_SEARCH_STATUS), "Stopped");
     EXPECT_EQ(store.numbers.count("stStep3Chk9"), 1u);  // the settings were saved after the stop
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST_F(WizardJourney, F10SkipsAnInternetLinkWhoseServerNeverAnswers) {
+    testing_support::LocalHttpServer server;
+    site.WriteFile("net\\page.htm", "<a href=\"" + server.Url("/hang") + "\">x</a>");
+    int f10Polls = 0;
+    HWND searchPage = nullptr;
+    // F10 is held for a few polls once the page says that a check is under way.
+    Wizard().keyIsDown = [&](int key) {
+        if (key != VK_F10 || searchPage == nullptr || f10Polls <= 0) return false;
+        if (ControlText(GetDlgItem(searchPage, IDC_SEARCH_STATUS)).find("F10") == std::string::npos) return false;
+        --f10Polls;
+        return true;
+    };
+    UINT_PTR ticks = SetTimer(nullptr, 0, 20, nullptr);  // the pump looks at keys only when something waits
+    Program().startupPath = site.Path("net");
+    dialogs.answers = {IDYES};
+    Open();
+    searchPage = Page(4);
+    f10Polls = 3;
+    for (int step = 1; step <= 3; ++step) Click(IDC_FRAME_NEXT);
+    KillTimer(nullptr, ticks);
+    std::vector<std::string> log = Rows(4, IDC_SEARCH_LOG);
+    bool skipped = false;
+    for (const std::string& line : log)
+        if (line.rfind("Checking \"" + server.Url("/hang") + "\" in the Internet ... skipped. ", 0) == 0) skipped = true;
+    EXPECT_TRUE(skipped) << ::testing::PrintToString(log);
+    EXPECT_EQ(Status(4, IDC_SEARCH_STATUS), "Done: 0 change(s) to apply in 1 file(s)");
+    server.ReleaseHeld();
 }
 
 }  // namespace
