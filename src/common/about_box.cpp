@@ -87,6 +87,7 @@ struct AboutState {
     bool dragging = false;
     POINT last = {0, 0};
     ULONG_PTR classCursor = 0;
+    HBITMAP picture = nullptr;
 };
 AboutState g_about;
 
@@ -130,7 +131,12 @@ void OnInit(HWND dialog, const AboutBoxRequest* request) {
     SendDlgItemMessageA(dialog, IDC_ABOUT_NAME, WM_SETFONT, reinterpret_cast<WPARAM>(request->bold), FALSE);
     for (int id : kLinkIds)
         SendDlgItemMessageA(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(request->font), FALSE);
-    // The picture is decoded by the picture code; until a decoder is there, control 1005 stays empty.
+    if (request->loadPicture != nullptr && request->pictureResource != 0) {
+        g_about.picture = request->loadPicture(request->instance, dialog, request->pictureResource);
+        if (g_about.picture != nullptr)
+            SendDlgItemMessageA(dialog, IDC_ABOUT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
+                                reinterpret_cast<LPARAM>(g_about.picture));
+    }
     SetTimer(dialog, request->timerId, kHoverPeriodMs, nullptr);
     UpdateHover(dialog);
 }
@@ -184,6 +190,12 @@ void EndDrag(HWND dialog) {
 
 void Close(HWND dialog) {
     KillTimer(dialog, g_about.request->timerId);
+    if (g_about.picture != nullptr) {
+        // Taken out of the control first, so that it never paints a deleted bitmap.
+        SendDlgItemMessageA(dialog, IDC_ABOUT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0);
+        DeleteObject(g_about.picture);
+        g_about.picture = nullptr;
+    }
     EndDialog(dialog, IDOK);
 }
 

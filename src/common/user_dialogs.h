@@ -26,6 +26,8 @@ struct AboutBoxRequest {
     std::string link1;  // the maker's web address
     std::string link2;  // "mailto:" the support address
     int pictureResource = 0;  // 0: the box has no picture
+    // Decodes pictureResource; the box deletes the bitmap when it closes. Null: no picture.
+    HBITMAP (*loadPicture)(HINSTANCE instance, HWND window, int resourceId) = nullptr;
 };
 
 class UserDialogs {

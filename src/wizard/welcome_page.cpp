@@ -1,8 +1,12 @@
 // Step 1: the welcome picture and the tip of the day with its blinking lamp.
 #include <windows.h>
 
+#include <cstdint>
+
 #include "common/program_values.h"
 #include "corvane_ids.h"
+#include "wizard/blend_table.h"
+#include "wizard/picture_loader.h"
 #include "wizard/wizard.h"
 
 namespace corvane {
@@ -35,17 +39,62 @@ struct WelcomeState {
     HBRUSH paleYellow = nullptr;
     HBITMAP lampOn = nullptr;   // 178, the lamp at rest
     HBITMAP lampOff = nullptr;  // 183
+    HBITMAP picture = nullptr;  // the welcome picture laid over the button face, made once
     int blink = 0;
     int tip = 0;
 };
 WelcomeState g_welcome;
 
-void OnInit(HWND) {
+// Picture 244 over COLOR_BTNFACE as it is now; later changes of the system colours are not followed.
+HBITMAP MakeWelcomePicture(HINSTANCE instance, HWND page) {
+    HBITMAP picture = nullptr, alpha = nullptr;
+    DIBSECTION pictureInfo, alphaInfo;
+    HBITMAP blended = nullptr;
+    if (LoadPicture(instance, page, IDP_WELCOME, kPictureType, &picture, &pictureInfo, &alpha, &alphaInfo) == kPictureDone &&
+        pictureInfo.dsBm.bmBitsPixel == 24) {
+        const int width = pictureInfo.dsBm.bmWidth, height = pictureInfo.dsBm.bmHeight;
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        blended = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (blended != nullptr) {
+            const COLORREF face = GetSysColor(COLOR_BTNFACE);
+            const std::uint8_t faceBgr[3] = {GetBValue(face), GetGValue(face), GetRValue(face)};
+            BlendOverColour(BlendTable(), width, height, static_cast<const std::uint8_t*>(pictureInfo.dsBm.bmBits),
+                            pictureInfo.dsBm.bmWidthBytes, static_cast<const std::uint8_t*>(alphaInfo.dsBm.bmBits),
+                            alphaInfo.dsBm.bmWidthBytes, faceBgr, static_cast<std::uint8_t*>(bits), ((width * 24 + 31) / 32) * 4);
+            GdiFlush();
+        }
+    }
+    if (picture != nullptr) DeleteObject(picture);
+    if (alpha != nullptr) DeleteObject(alpha);
+    return blended;
+}
+
+void OnInit(HWND page) {
     HINSTANCE instance = Program().instance;
     g_welcome.white = CreateSolidBrush(RGB(255, 255, 255));
     g_welcome.paleYellow = CreateSolidBrush(RGB(255, 255, 204));
     g_welcome.lampOn = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_LAMP_ON));
     g_welcome.lampOff = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_LAMP_OFF));
+    g_welcome.picture = MakeWelcomePicture(instance, page);
+    if (g_welcome.picture != nullptr)
+        SendDlgItemMessageA(page, IDC_WELCOME_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(g_welcome.picture));
+}
+
+// The page lives as long as the frame; a frame made again (as the tests do) makes them again.
+void OnDestroy(HWND page) {
+    SendDlgItemMessageA(page, IDC_WELCOME_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0);
+    for (HGDIOBJ object : {static_cast<HGDIOBJ>(g_welcome.picture), static_cast<HGDIOBJ>(g_welcome.lampOn),
+                           static_cast<HGDIOBJ>(g_welcome.lampOff), static_cast<HGDIOBJ>(g_welcome.white),
+                           static_cast<HGDIOBJ>(g_welcome.paleYellow)})
+        if (object != nullptr) DeleteObject(object);
+    g_welcome = WelcomeState{};
 }
 
 void OnShown(HWND page) {
@@ -104,6 +153,9 @@ INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
             if (wParam != kBlinkTimer) return FALSE;
             OnBlink(page);
             return TRUE;
+        case WM_DESTROY:
+            OnDestroy(page);
+            return FALSE;
         case WM_DRAWITEM:
             if (wParam != IDC_WELCOME_TIP) return FALSE;
             DrawTip(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));

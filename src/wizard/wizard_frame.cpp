@@ -9,6 +9,7 @@
 #include "common/single_instance.h"
 #include "common/user_dialogs.h"
 #include "corvane_ids.h"
+#include "wizard/picture_loader.h"
 #include "wizard/side_picture.h"
 #include "wizard/wizard.h"
 
@@ -250,6 +251,7 @@ void OnAbout() {
     request.link1 = kMakerWebAddress;
     request.link2 = kSupportMailto;
     request.pictureResource = IDP_ABOUT;
+    request.loadPicture = LoadPictureBitmap;
     Dialogs().ShowAboutBox(request);
 }
 
