@@ -131,7 +131,7 @@ protected:
     gui::DrivenProcess& StartCorvane(const std::string& arguments) {
         return Start(WindowsPath(CORVANE_EXE), arguments);
     }
-    // Starts the wizard and waits for its frame with this caption; remembers it as the first one.
+    // Starts the wizard that the test drives and waits for its frame with this caption.
     HWND StartWizard(const std::string& arguments, const char* caption) {
         wizard_ = &StartCorvane(arguments);
         return gui::WaitForWindow(wizard_->id(), "#32770", caption);
@@ -143,7 +143,7 @@ protected:
         return code;
     }
 
-    // Waits for a message box of the process (other than its main window), checks its text and presses the button.
+    // Waits for a message box of the process (not its main window), checks its text and presses the button.
     static void Answer(DWORD processId, const char* caption, HWND main, const std::string& text, int button) {
         HWND box = gui::WaitForMessageBox(processId, caption, main);
         ASSERT_NE(box, nullptr) << "no message box for: " << text;
@@ -152,7 +152,9 @@ protected:
         ASSERT_TRUE(gui::WaitForWindowGone(box));
     }
     void AnswerWizard(const std::string& text, int button) { Answer(wizard_->id(), kCaption, nullptr, text, button); }
-    bool WizardAsksNothing() const { return gui::WaitForMessageBox(wizard_->id(), kCaption, nullptr, kQuietMs) == nullptr; }
+    bool WizardAsksNothing() const {
+        return gui::WaitForMessageBox(wizard_->id(), kCaption, nullptr, kQuietMs) == nullptr;
+    }
 
     // Page 2 is the frame's child dialog that holds the file list.
     static HWND FilesPage(HWND frame) {
