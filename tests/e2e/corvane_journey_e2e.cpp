@@ -40,7 +40,8 @@ constexpr const char* kSubfolders = "Add subfolders too?";
 constexpr const char* kAppend =
     "The file list already contains some items. Append to current?\n"
     "If you will choose \"No\" the list will be cleared.";
-constexpr const char* kApplyForGood = "Now the changes will be applied permanently\nAre you sure that everything is correct?";
+constexpr const char* kApplyForGood =
+    "Now the changes will be applied permanently\nAre you sure that everything is correct?";
 constexpr const char* kCliOptions = "--no-check-internet-urls --allow-link-deletion --text-links make-empty";
 // Searching and writing the sample take a second or two; Wine on a loaded machine may take much longer.
 constexpr DWORD kWorkMs = 60000;
@@ -55,9 +56,12 @@ std::string WindowsPath(std::string path) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// Every file below `root` by its relative path, with its bytes.
-std::map<std::string, std::string> Tree(const std::string& root) {
-    std::map<std::string, std::string> files;
+// Files by their relative paths, with their bytes.
+using Files = std::map<std::string, std::string>;
+
+// Every file below `root`.
+Files Tree(const std::string& root) {
+    Files files;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         if (!entry.is_regular_file()) continue;
         std::ifstream in(entry.path(), std::ios::binary);
@@ -79,8 +83,7 @@ std::vector<std::string> ListedFiles(const std::string& root) {
 }
 
 // Names the files that differ rather than printing whole binary trees.
-void ExpectSameTree(const std::map<std::string, std::string>& actual, const std::map<std::string, std::string>& expected,
-                    const char* what) {
+void ExpectSameTree(const Files& actual, const Files& expected, const char* what) {
     std::vector<std::string> differing;
     for (const auto& f : expected) {
         auto found = actual.find(f.first);
@@ -91,7 +94,7 @@ void ExpectSameTree(const std::map<std::string, std::string>& actual, const std:
     EXPECT_TRUE(differing.empty()) << what << ": " << ::testing::PrintToString(differing);
 }
 
-int Backups(const std::map<std::string, std::string>& tree) {
+int Backups(const Files& tree) {
     return static_cast<int>(std::count_if(tree.begin(), tree.end(), [](const auto& f) {
         return f.first.size() > 4 && f.first.compare(f.first.size() - 4, 4, ".bak") == 0;
     }));
@@ -188,7 +191,7 @@ protected:
 
     // The frame's title is set after the new page was shown, and showing a page resets its status.
     void ExpectTitle(const char* title) {
-        EXPECT_TRUE(WaitUntil(gui::kDefaultTimeoutMs, [&] { return gui::WindowText(frame_) == title; }))
+        ASSERT_TRUE(WaitUntil(gui::kDefaultTimeoutMs, [&] { return gui::WindowText(frame_) == title; }))
             << "expected " << title << ", shown " << gui::WindowText(frame_);
     }
     void Next(const char* title) {
@@ -201,21 +204,22 @@ protected:
         ExpectTitle(kApplyPage);
     }
     // Pages 5 and 8 end their work with a "Done: " status and Next enabled; both statuses have one id.
-    std::vector<std::string> WorkDone(int logId) {
+    void WorkDone(int logId, std::vector<std::string>* log) {
         HWND page = PageWith(frame_, logId);
-        EXPECT_NE(page, nullptr);
-        if (page == nullptr) return {};
-        EXPECT_TRUE(WaitUntil(kWorkMs, [&] {
-            return IsWindowEnabled(GetDlgItem(frame_, IDC_FRAME_NEXT)) && StartsWith(gui::ItemText(page, IDC_SEARCH_STATUS), "Done: ");
+        ASSERT_NE(page, nullptr);
+        ASSERT_TRUE(WaitUntil(kWorkMs, [&] {
+            return IsWindowEnabled(GetDlgItem(frame_, IDC_FRAME_NEXT)) &&
+                   StartsWith(gui::ItemText(page, IDC_SEARCH_STATUS), "Done: ");
         })) << gui::WindowText(frame_) << ": " << gui::ItemText(page, IDC_SEARCH_STATUS);
-        return gui::ListBoxRows(page, logId);
+        *log = gui::ListBoxRows(page, logId);
     }
     // Page 2 after adding: its counter says how many, the list holds exactly `expected`.
     void ExpectFileList(const std::vector<std::string>& expected) {
         HWND page = PageWith(frame_, IDC_FILES_LIST);
         ASSERT_NE(page, nullptr);
         const std::string counter = "Files added: " + std::to_string(expected.size());
-        EXPECT_TRUE(WaitUntil(gui::kDefaultTimeoutMs, [&] { return gui::ItemText(page, IDC_FILES_COUNTER) == counter; }))
+        EXPECT_TRUE(
+            WaitUntil(gui::kDefaultTimeoutMs, [&] { return gui::ItemText(page, IDC_FILES_COUNTER) == counter; }))
             << gui::ItemText(page, IDC_FILES_COUNTER);
         std::vector<std::string> rows = gui::ListBoxRows(page, IDC_FILES_LIST);
         std::sort(rows.begin(), rows.end());
@@ -241,28 +245,30 @@ TEST_F(CorvaneJourney, RepairsTheSampleAsTheCliDoesThenRestavoRestoresItAndASeco
     wizard_ = &Start(site);
     frame_ = gui::WaitForWindow(wizard_->id(), "#32770", kFilesPage);
     ASSERT_NE(frame_, nullptr);
-    AnswerWizard(kSubfolders, IDYES);
+    ASSERT_NO_FATAL_FAILURE(AnswerWizard(kSubfolders, IDYES));
     ExpectFileList(ListedFiles(site));
 
     // Step 3: the sample's Internet links lead nowhere from here.
-    Next(kSearchOptionsPage);
+    ASSERT_NO_FATAL_FAILURE(Next(kSearchOptionsPage));
     HWND searchOptions = PageWith(frame_, IDC_SEARCH_OPT_CHECK_INTERNET);
     ASSERT_NE(searchOptions, nullptr);
     if (Checked(searchOptions, IDC_SEARCH_OPT_CHECK_INTERNET)) {
         ASSERT_TRUE(gui::ClickButton(searchOptions, IDC_SEARCH_OPT_CHECK_INTERNET));
     }
-    EXPECT_TRUE(WaitUntil(gui::kDefaultTimeoutMs, [&] { return !Checked(searchOptions, IDC_SEARCH_OPT_CHECK_INTERNET); }));
-    Next(kProcessingPage);
+    EXPECT_TRUE(
+        WaitUntil(gui::kDefaultTimeoutMs, [&] { return !Checked(searchOptions, IDC_SEARCH_OPT_CHECK_INTERNET); }));
+    ASSERT_NO_FATAL_FAILURE(Next(kProcessingPage));
 
     // Step 5: the search runs as the page is shown.
-    Next(kSearchPage);
-    std::vector<std::string> log = WorkDone(IDC_SEARCH_LOG);
+    ASSERT_NO_FATAL_FAILURE(Next(kSearchPage));
+    std::vector<std::string> log;
+    ASSERT_NO_FATAL_FAILURE(WorkDone(IDC_SEARCH_LOG, &log));
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log.front(), ">> Finding the root path ... done");
     EXPECT_EQ(log.back(), ">> Done.");
 
     // Step 6: the review list, then with deletion allowed.
-    Next(kReviewPage);
+    ASSERT_NO_FATAL_FAILURE(Next(kReviewPage));
     HWND review = PageWith(frame_, IDC_REVIEW_LIST);
     ASSERT_NE(review, nullptr);
     EXPECT_TRUE(WaitUntil(gui::kDefaultTimeoutMs,
@@ -280,42 +286,42 @@ TEST_F(CorvaneJourney, RepairsTheSampleAsTheCliDoesThenRestavoRestoresItAndASeco
     })) << ::testing::PrintToString(rows);
 
     // Step 7 (no question on the way there), then step 8 writes once the user agrees.
-    Next(kDeletionPage);
+    ASSERT_NO_FATAL_FAILURE(Next(kDeletionPage));
     HWND deletion = PageWith(frame_, IDC_DEL_TEXT_EMPTY);
     ASSERT_NE(deletion, nullptr);
     ASSERT_TRUE(gui::ClickButton(deletion, IDC_DEL_TEXT_EMPTY));
     EXPECT_TRUE(WaitUntil(gui::kDefaultTimeoutMs, [&] { return Checked(deletion, IDC_DEL_TEXT_EMPTY); }));
     EXPECT_FALSE(Checked(deletion, IDC_DEL_TEXT_CONVERT));
-    NextAndApply();
-    log = WorkDone(IDC_APPLY_LOG);
+    ASSERT_NO_FATAL_FAILURE(NextAndApply());
+    ASSERT_NO_FATAL_FAILURE(WorkDone(IDC_APPLY_LOG, &log));
     ASSERT_FALSE(log.empty());
     EXPECT_TRUE(StartsWith(log[0], "Processing \"" + site)) << log[0];
     EXPECT_EQ(gui::ItemText(frame_, IDC_FRAME_NEXT), "&Next pass");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame_, IDC_FRAME_PREVIOUS)));
 
     // The second pass: only the broken-links search repeats, and no backups are made.
-    Next(kSearchPage);
-    log = WorkDone(IDC_SEARCH_LOG);
+    ASSERT_NO_FATAL_FAILURE(Next(kSearchPage));
+    ASSERT_NO_FATAL_FAILURE(WorkDone(IDC_SEARCH_LOG, &log));
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log[0], ">> Searching for broken links ...");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(review, IDC_REVIEW_BACKUPS)));
-    Next(kReviewPage);
+    ASSERT_NO_FATAL_FAILURE(Next(kReviewPage));
     EXPECT_TRUE(WaitUntil(gui::kDefaultTimeoutMs,
                           [&] { return StartsWith(gui::ItemText(review, IDC_REVIEW_STATUS), "URL's in the list: "); }));
-    Next(kDeletionPage);
-    NextAndApply();
-    WorkDone(IDC_APPLY_LOG);
+    ASSERT_NO_FATAL_FAILURE(Next(kDeletionPage));
+    ASSERT_NO_FATAL_FAILURE(NextAndApply());
+    ASSERT_NO_FATAL_FAILURE(WorkDone(IDC_APPLY_LOG, &log));
     EXPECT_EQ(gui::ItemText(frame_, IDC_FRAME_NEXT), "&Start over");
 
     // The same options through the command-line tool write the same files and backups.
     ASSERT_EQ(RunQuietly(WindowsPath(CORVANE_CLI_EXE), std::string("fix ") + kCliOptions + " " + Quoted(cliSite)), 0u);
-    const std::map<std::string, std::string> repaired = Tree(site);
+    const Files repaired = Tree(site);
     ExpectSameTree(repaired, Tree(cliSite), "the wizard's files against corvane-cli's");
     const int backups = Backups(repaired);
     EXPECT_GT(backups, 0);
 
     // Start over empties the file list and shows the welcome page.
-    Next(kWelcome);
+    ASSERT_NO_FATAL_FAILURE(Next(kWelcome));
     EXPECT_TRUE(gui::ListBoxRows(PageWith(frame_, IDC_FILES_LIST, false), IDC_FILES_LIST).empty());
 
     // Restavo from the wizard's button, on the last folder added, puts every backup back.
@@ -325,8 +331,9 @@ TEST_F(CorvaneJourney, RepairsTheSampleAsTheCliDoesThenRestavoRestoresItAndASeco
     gui::DrivenProcess& restorer = Attach(restavo);
     EXPECT_EQ(gui::ItemText(restavo, IDC_RESTAVO_FOLDER), site);
     ASSERT_TRUE(gui::ClickButton(restavo, IDC_RESTAVO_PROCESS));
-    Answer(restorer.id(), "Restavo", restavo, "Are You sure? Is everything correct?", IDYES);
-    Answer(restorer.id(), "Restavo", restavo, std::to_string(backups) + " backup file(s) restored", IDOK);
+    ASSERT_NO_FATAL_FAILURE(Answer(restorer.id(), "Restavo", restavo, "Are You sure? Is everything correct?", IDYES));
+    ASSERT_NO_FATAL_FAILURE(
+        Answer(restorer.id(), "Restavo", restavo, std::to_string(backups) + " backup file(s) restored", IDOK));
     ExpectSameTree(Tree(site), Tree(sample), "the restored files against the sample");
     ASSERT_TRUE(gui::ClickButton(restavo, IDC_RESTAVO_EXIT));
     EXPECT_EQ(Ended(restorer), 0u);
@@ -339,8 +346,8 @@ TEST_F(CorvaneJourney, RepairsTheSampleAsTheCliDoesThenRestavoRestoresItAndASeco
         ADD_FAILURE() << "Start over left rows in the file list";
         AnswerWizard(kAppend, IDNO);
     }
-    AnswerWizard(kSubfolders, IDYES);
-    ExpectTitle(kFilesPage);
+    ASSERT_NO_FATAL_FAILURE(AnswerWizard(kSubfolders, IDYES));
+    ASSERT_NO_FATAL_FAILURE(ExpectTitle(kFilesPage));
     ExpectFileList(ListedFiles(other));
 
     ASSERT_TRUE(gui::ClickButton(frame_, IDC_FRAME_EXIT));
