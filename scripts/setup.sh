@@ -17,6 +17,8 @@ packages=(
     xvfb xauth imagemagick
     # Pictures (tools/pictures draws them with FreeType and encodes them with OpenJPEG), help file
     libopenjp2-tools libopenjp2-7-dev libfreetype-dev pkg-config fp-utils
+    # The installer (makensis)
+    nsis
     # Internet check in the native tree
     libcurl4-openssl-dev
     # Fuzzing (libFuzzer lives in the compiler runtime) and leak checks
@@ -58,7 +60,8 @@ fi
 
 # The build relies on these by name; a package can be installed and still not provide them (alternatives).
 for tool in cmake make g++ x86_64-w64-mingw32-gcc-posix x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres \
-    wineboot wineserver xvfb-run xauth convert opj_compress opj_decompress chmcmd clang valgrind apt-get dpkg-source; do
+    wineboot wineserver xvfb-run xauth convert opj_compress opj_decompress chmcmd makensis clang valgrind \
+    apt-get dpkg-source; do
     command -v "$tool" >/dev/null || die "'$tool' is not on PATH although its package is installed"
 done
 [ -x /usr/lib/wine/wine64 ] || command -v wine >/dev/null || die "no Wine loader found"
