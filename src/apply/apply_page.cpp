@@ -27,6 +27,7 @@ void OnShown() {
     EnableFrameButton(IDC_FRAME_NEXT, false);
     EnableFrameButton(IDC_FRAME_PREVIOUS, false);
     g_host->SetOverallProgress(0, w.files.size());
+    g_host->Flush();
     ShowApplyStatus(*g_host, kApplyStatusRunning, 0, 0);
     PostMessageA(g_page, WM_COMMAND, MAKEWPARAM(0, kStartCommand), 0);
 }
@@ -43,6 +44,7 @@ void OnStart() {
                                *w.fs,
                                *g_host};
     std::int32_t n = ApplyAllChanges(context);
+    g_host->Flush();
     // Every file the walk reached still holds its old text or its backup does; nothing more may be risked.
     if (n == kApplyDiskWriteError) EmergencyQuit(kDiskWritingErrorText);
     FrameLock(true, false);

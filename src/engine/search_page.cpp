@@ -47,6 +47,7 @@ void OnShown() {
     g_search.host->SetStatusText("Press ESC to stop");
     g_search.host->SetOverallProgress(0, 2);
     g_search.host->SetFileProgress(0, 2);
+    g_search.host->Flush();
     if (w.files.size() > kMaxSearchFiles) {
         Dialogs().MessageBox(w.frame, kTooManyFilesMessage, kProgramName, MB_OK | MB_ICONERROR);
         EnableFrameButton(IDC_FRAME_PREVIOUS, true);
@@ -67,6 +68,7 @@ void OnStart() {
     EngineContext ctx{w.links, w.files, w.savedFrom, search, processing, *g_search.host, w.search.rootPath,
                       w.skipInternetCheck != 0, g_search.internet.get()};
     int result = RunSearch(ctx, *w.fs, w.search);
+    g_search.host->Flush();
     FrameLock(true, false);
     if (result == kSearchChanges) {
         Dialogs().FlashIfInBackground(w.frame);

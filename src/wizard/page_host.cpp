@@ -10,9 +10,30 @@
 
 namespace corvane {
 
+// Text is measured on a memory context made once with the page's font: getting the list's own
+// context for every line costs a round trip to the display under Wine.
+HDC PageHost::MeasuringDc() {
+    if (measure_ == nullptr) {
+        measure_ = CreateCompatibleDC(nullptr);
+        HFONT font = reinterpret_cast<HFONT>(SendMessageA(page_, WM_GETFONT, 0, 0));
+        if (font != nullptr) SelectObject(measure_, font);
+    }
+    return measure_;
+}
+
+PageHost::~PageHost() {
+    if (measure_ != nullptr) DeleteDC(measure_);
+}
+
 void PageHost::AddLogLine(const std::string& text, bool append) {
     HWND list = GetDlgItem(page_, controls_.log);
     if (list == nullptr) return;
+    // Every change of a visible list box redraws its scroll bar at once; while lines come in,
+    // the list is drawn only when the messages are pumped (Flush).
+    if (!batching_) {
+        SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+        batching_ = true;
+    }
     std::string line = text;
     if (append) {
         LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
@@ -24,37 +45,58 @@ void PageHost::AddLogLine(const std::string& text, bool append) {
             SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(count - 1), 0);
         }
     }
-    LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-    if (index >= 0) SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
 
-    HDC dc = GetDC(list);
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(page_, WM_GETFONT, 0, 0));
-    HGDIOBJ old = font != nullptr ? SelectObject(dc, font) : nullptr;
     SIZE size = {0, 0};
-    GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &size);
-    if (old != nullptr) SelectObject(dc, old);
-    ReleaseDC(list, dc);
+    GetTextExtentPoint32A(MeasuringDc(), line.c_str(), static_cast<int>(line.size()), &size);
     if (size.cx > logExtent_) {
         logExtent_ = size.cx;
         SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(logExtent_ + GetSystemMetrics(SM_CXVSCROLL)), 0);
     }
 }
 
+void PageHost::Flush() {
+    ShowBar(controls_.overall, overall_);
+    ShowBar(controls_.fileProgress, file_);
+    if (!batching_) return;
+    batching_ = false;
+    HWND list = GetDlgItem(page_, controls_.log);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    if (count > 0) SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
 void PageHost::SetOverallProgress(std::int32_t done, std::int32_t total) {
-    HWND bar = GetDlgItem(page_, controls_.overall);
-    SendMessageA(bar, PBM_SETRANGE32, 0, total);
-    SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(done + 1), 0);
+    overall_ = {total, done + 1, true};
 }
 
 void PageHost::SetFileProgress(std::int32_t position, std::int32_t range) {
-    HWND bar = GetDlgItem(page_, controls_.fileProgress);
-    SendMessageA(bar, PBM_SETRANGE32, 0, range);
-    SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    file_ = {range, position, true};
+}
+
+// A progress bar repaints at once on every change under Wine, and the scanners set it many
+// times a file: the bars take their values when the log is flushed.
+void PageHost::ShowBar(int id, Bar& bar) {
+    if (!bar.pending) return;
+    bar.pending = false;
+    HWND control = GetDlgItem(page_, id);
+    if (control == nullptr) return;
+    SendMessageA(control, PBM_SETRANGE32, 0, bar.range);
+    SendMessageA(control, PBM_SETPOS, static_cast<WPARAM>(bar.position), 0);
 }
 
 void PageHost::SetStatusText(const std::string& text) { SetDlgItemTextA(page_, controls_.status, text.c_str()); }
 
-int PageHost::PumpMessages() { return ::corvane::PumpMessages(); }
+int PageHost::PumpMessages() {
+    // The list is shown as it stands about ten times a second, when the pump will paint it.
+    const ULONGLONG now = GetTickCount64();
+    if (now - lastFlush_ >= 100) {
+        lastFlush_ = now;
+        Flush();
+    }
+    return ::corvane::PumpMessages();
+}
 
 bool PageHost::AskYesNo(const std::string& question) {
     if (Wizard().closePending) return true;
@@ -63,6 +105,7 @@ bool PageHost::AskYesNo(const std::string& question) {
 }
 
 void PageHost::ClearLog() {
+    Flush();
     HWND list = GetDlgItem(page_, controls_.log);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     SendMessageA(list, LB_SETHORIZONTALEXTENT, 0, 0);

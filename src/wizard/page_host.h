@@ -17,6 +17,9 @@ struct PageHostControls {
 class PageHost : public OperationHost {
 public:
     PageHost(HWND page, PageHostControls controls) : page_(page), controls_(controls) {}
+    ~PageHost() override;
+    PageHost(const PageHost&) = delete;
+    PageHost& operator=(const PageHost&) = delete;
 
     void AddLogLine(const std::string& text, bool append) override;
     void SetOverallProgress(std::int32_t done, std::int32_t total) override;
@@ -29,11 +32,26 @@ public:
 
     // Empties the log and forgets its widest line.
     void ClearLog();
+    // Shows the log and the bars as they stand, newest line in view; pages call it when their
+    // operation ends (and before reading a bar).
+    void Flush();
 
 private:
+    struct Bar {
+        std::int32_t range = 0;
+        std::int32_t position = 0;
+        bool pending = false;
+    };
+    HDC MeasuringDc();
+    void ShowBar(int id, Bar& bar);
+
     HWND page_;
+    HDC measure_ = nullptr;
     PageHostControls controls_;
     int logExtent_ = 0;
+    bool batching_ = false;  // the log is not redrawn until the next Flush
+    ULONGLONG lastFlush_ = 0;
+    Bar overall_, file_;
 };
 
 }  // namespace corvane

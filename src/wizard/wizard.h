@@ -56,6 +56,9 @@ struct WizardState {
 
     // Whether a key is held; GetAsyncKeyState in the program, scripted in tests.
     std::function<bool(int virtualKey)> keyIsDown;
+    // The least time between two looks at the message queue (0: every call looks).
+    ULONGLONG pumpIntervalMs = 15;
+    ULONGLONG lastPump = 0;
 };
 
 WizardState& Wizard();

@@ -291,7 +291,11 @@ void OnInitDialog(HWND frame) {
         AddWizardTooltips(page, i + 1);
     }
     AddWizardTooltips(frame, 0);
-    if (!p.startupPath.empty()) w.currentStep = 1;
+    if (!p.startupPath.empty()) {
+        w.currentStep = 1;
+        // The side picture names the step the wizard opens on.
+        ShowStepPicture(1, false);
+    }
     ShowWindow(w.pageWindow[w.currentStep], SW_SHOW);
     SetTitle();
     // A wizard opens with the way forward focused; the first page may have taken it already.
@@ -355,6 +359,12 @@ int PumpMessages() {
     auto down = [&w](int key) {
         return w.keyIsDown ? w.keyIsDown(key) : (GetAsyncKeyState(key) & 0x8000) != 0;
     };
+    // The scanners poll after every tag; under Wine each probe of the queue is a round trip to the
+    // server, so the queue is looked at only once the interval has passed.
+    if (w.closePending) return 1;
+    const ULONGLONG now = GetTickCount64();
+    if (w.pumpIntervalMs != 0 && now - w.lastPump < w.pumpIntervalMs) return 0;
+    w.lastPump = now;
     HWND foreground = GetForegroundWindow();
     int result = 0;
     MSG msg;

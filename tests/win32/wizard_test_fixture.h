@@ -25,6 +25,7 @@ public:
         WizardState& w = Wizard();
         w.store = &store;
         w.fs = &site.fs();
+        w.pumpIntervalMs = 0;  // every poll looks at the queue, so scripted keys are seen where expected
         // A held key reads as down for a few polls, then as released.
         w.keyIsDown = [this](int key) { return key == heldKey && heldPolls > 0 && heldPolls-- > 0; };
         ProgramValues& p = Program();
