@@ -1,4 +1,4 @@
-// Corvane.exe driven from outside: each way it can start, and its Restavo button restoring a repaired site.
+// Corvane.exe driven from outside: each way it can start.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -28,9 +28,6 @@ constexpr const char* kAppend =
     "The file list already contains some items. Append to current?\n"
     "If you will choose \"No\" the list will be cleared.";
 constexpr const char* kSettingsKey = "Software\\Meridel Software\\Corvane";
-constexpr int kRestavoFolder = 1000;
-constexpr int kRestavoProcess = 1003;
-constexpr int kRestavoExit = 1008;
 constexpr DWORD kQuietMs = 1500;
 constexpr DWORD kNotEnded = 0xDEAD;
 
@@ -58,32 +55,6 @@ std::vector<std::string> FilesBelow(const std::string& root, bool recurse) {
     for (std::string& f : files) std::replace(f.begin(), f.end(), '/', '\\');
     std::sort(files.begin(), files.end());
     return files;
-}
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Runs a console program with its output thrown away; its exit code, or kNotEnded.
-DWORD RunQuietly(const std::string& program, const std::string& arguments) {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = nul;
-    PROCESS_INFORMATION info = {};
-    std::string commandLine = Quoted(program) + " " + arguments;
-    DWORD code = kNotEnded;
-    if (CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &info)) {
-        if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &code);
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-    }
-    CloseHandle(nul);
-    return code;
 }
 
 // The default value of a key; "<missing>" when the key or the value is not there.
@@ -268,47 +239,6 @@ TEST_F(CorvaneRun, CommandLineOver260CharactersIsRefused) {
            "The path given on the command line is too long.\nA folder or file path may have at most 260 characters.",
            IDOK);
     EXPECT_EQ(Ended(corvane), 0u);
-}
-
-// The folder has a blank in its name: Corvane hands it to Restavo unquoted, and Restavo takes its
-// command line as it is.
-TEST_F(CorvaneRun, RestavoButtonRestoresTheBackupsOfTheLastFolder) {
-    const std::string site = tree_.Path("my site");
-    CopySampleSite(site);
-    ASSERT_EQ(RunQuietly(WindowsPath(CORVANE_CLI_EXE), "fix --no-check-internet-urls " + Quoted(site)), 0u);
-    int backups = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(site)) backups += entry.path().extension() == ".bak";
-    ASSERT_GT(backups, 0);
-
-    HWND frame = StartWizard(site, kFilesPage);
-    ASSERT_NE(frame, nullptr);
-    AnswerWizard(kSubfolders, IDYES);
-    ExpectFiles(frame, FilesBelow(site, true));
-    ASSERT_TRUE(gui::ClickButton(frame, IDC_FRAME_RESTAVO));
-
-    HWND restavo = gui::WaitForWindow(0, "#32770", "Restavo");
-    ASSERT_NE(restavo, nullptr);
-    DWORD restavoId = 0;
-    GetWindowThreadProcessId(restavo, &restavoId);
-    started_.push_back(std::make_unique<gui::DrivenProcess>());
-    gui::DrivenProcess& restorer = *started_.back();
-    ASSERT_TRUE(restorer.Attach(restavoId));
-    EXPECT_EQ(gui::ItemText(restavo, kRestavoFolder), site);
-
-    ASSERT_TRUE(gui::ClickButton(restavo, kRestavoProcess));
-    Answer(restavoId, "Restavo", restavo, "Are You sure? Is everything correct?", IDYES);
-    Answer(restavoId, "Restavo", restavo, std::to_string(backups) + " backup file(s) restored", IDOK);
-    ASSERT_TRUE(gui::ClickButton(restavo, kRestavoExit));
-    EXPECT_EQ(Ended(restorer), 0u);
-    ExitWizard(frame);
-
-    const std::string original = WindowsPath(SAMPLE_SITE);
-    EXPECT_EQ(FilesBelow(site, true).size(), FilesBelow(original, true).size());
-    for (const auto& entry : fs::recursive_directory_iterator(original)) {
-        if (!entry.is_regular_file()) continue;
-        const fs::path relative = fs::relative(entry.path(), original);
-        EXPECT_EQ(ReadAll(fs::path(site) / relative), ReadAll(entry.path())) << relative.string();
-    }
 }
 
 }  // namespace

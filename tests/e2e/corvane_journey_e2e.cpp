@@ -235,7 +235,7 @@ protected:
 TEST_F(CorvaneJourney, RepairsTheSampleAsTheCliDoesThenRestavoRestoresItAndASecondStartHandsOver) {
     const auto began = std::chrono::steady_clock::now();
     const std::string sample = WindowsPath(SAMPLE_SITE);
-    const std::string site = tree_.Path("wizard"), cliSite = tree_.Path("cli"), other = tree_.Path("other");
+    const std::string site = tree_.Path("my site"), cliSite = tree_.Path("cli"), other = tree_.Path("other");
     fs::copy(sample, site, fs::copy_options::recursive);
     fs::copy(sample, cliSite, fs::copy_options::recursive);
     tree_.WriteFile("other\\a.htm", "<a href=\"b.htm\">b</a>");
