@@ -192,6 +192,7 @@ void OnPrevious() {
 
 void OnClose() {
     WizardState& w = Wizard();
+    if (w.closePending && w.actionRunning != 0) return;  // asked again before the operation stopped
     if (!w.closePending) {
         const char* question = nullptr;
         switch (w.currentStep) {
