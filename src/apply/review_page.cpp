@@ -17,15 +17,6 @@ namespace {
 
 constexpr int kStep = 5;
 const char* const kSortMethods[] = {"Unsorted", "By URL", "By action"};
-const char kReplaceFilter[] =
-    "All Processable Files (*.htm, *.html, *.shtml, *.gif, *.jpg, *.jpeg, *.png, *.bmp, *.css, *.js)\0"
-    "*.htm;*.html;*.shtml;*.gif;*.jpg;*.jpeg;*.png;*.bmp;*.css;*.js\0"
-    "HTML Files (*.htm, *.html, *.shtml)\0*.htm;*.html;*.shtml\0"
-    "Image Files (*.gif, *.jpg, *.jpeg, *.png, *.bmp)\0*.gif;*.jpg;*.jpeg;*.png;*.bmp\0"
-    "Style Sheets (*.css)\0*.css\0"
-    "JavaScript Files (*.js)\0*.js\0"
-    "All Files (*.*)\0*.*\0";
-
 struct ReviewPage {
     HWND page = nullptr;
     bool updating = false;  // reviewUpdating: selection notices are ignored while the list is rebuilt
@@ -164,7 +155,7 @@ void Browse() {
     request.owner = g_review.page;
     request.title = "Replace";
     request.initialFolder = g_review.browseFolder;
-    request.filter.assign(kReplaceFilter, sizeof kReplaceFilter);
+    request.filter = ProcessableFilesFilter();
     request.flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER;
     request.bufferChars = kPathBuffer;
     std::vector<std::string> chosen;

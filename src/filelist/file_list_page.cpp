@@ -14,7 +14,7 @@ namespace {
 
 HWND g_page = nullptr;
 
-const char kFileFilter[] =
+const char kProcessableFilter[] =
     "All Processable Files (*.htm, *.html, *.shtml, *.gif, *.jpg, *.jpeg, *.png, *.bmp, *.css, *.js)\0"
     "*.htm;*.html;*.shtml;*.gif;*.jpg;*.jpeg;*.png;*.bmp;*.css;*.js\0"
     "HTML Files (*.htm, *.html, *.shtml)\0*.htm;*.html;*.shtml\0"
@@ -94,7 +94,7 @@ void OnAddFiles() {
     request.owner = g_page;
     request.title = "Add File(s)";
     request.initialFolder = w.settings.lastRootFolder;
-    request.filter.assign(kFileFilter, sizeof kFileFilter);
+    request.filter = ProcessableFilesFilter();
     request.flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     request.bufferChars = kPathBuffer;
     std::vector<std::string> selection;
@@ -188,6 +188,8 @@ void OnShown() {
 }
 
 }  // namespace
+
+std::string ProcessableFilesFilter() { return std::string(kProcessableFilter, sizeof kProcessableFilter); }
 
 void WidenFileList(const std::string& text) {
     WizardState& w = Wizard();

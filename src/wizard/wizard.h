@@ -106,6 +106,8 @@ INT_PTR CALLBACK ApplyPageProc(HWND, UINT, WPARAM, LPARAM);
 
 // Page 2's operations the other pages use.
 void WidenFileList(const std::string& text);
+// The open-file dialog's filters for the site's files (page 2's Add file(s), page 6's Browse).
+std::string ProcessableFilesFilter();
 void ClearFileList();
 
 // The private command codes that pages post to themselves.
