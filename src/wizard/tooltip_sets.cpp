@@ -28,7 +28,7 @@ const TooltipTool kSearchOptionTools[] = {
     {1082, 304, "Allows connecting to the Internet to check URL's pointing to the Internet"},
     {1083, 305, "Allows seaching for URL's inside DHTML event definitions (recommended)"},
     {1085, 306, "Allows using a base URL for searching"},
-    {1091, 307, "The base URL of your site (for example, \"http://www.meridelsoftware.example/\")"},
+    {1091, 307, "The base URL of your site (for example, \"http://www.meridel.example/\")"},
 };
 
 const TooltipTool kProcessingTools[] = {
