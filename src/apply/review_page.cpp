@@ -10,6 +10,7 @@
 #include "engine/url_text.h"
 #include "wizard/options_from_pages.h"
 #include "wizard/page_host.h"
+#include "wizard/text_width.h"
 #include "wizard/wizard.h"
 
 namespace corvane {
@@ -40,12 +41,7 @@ void WidenReviewList(const std::string& text) {
         SendMessageA(list, LB_SETHORIZONTALEXTENT, 0, 0);
         return;
     }
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(g_review.page, WM_GETFONT, 0, 0)));
-    SIZE size = {0, 0};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
+    SIZE size = {TextWidth(g_review.page, text), 0};
     if (size.cx > g_review.extent) {
         g_review.extent = size.cx;
         SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(size.cx + GetSystemMetrics(SM_CXVSCROLL)), 0);

@@ -7,6 +7,7 @@
 #include "common/user_dialogs.h"
 #include "corvane_ids.h"
 #include "filelist/folder_scan.h"
+#include "wizard/text_width.h"
 #include "wizard/wizard.h"
 
 namespace corvane {
@@ -199,12 +200,7 @@ void WidenFileList(const std::string& text) {
         SendMessageA(list, LB_SETHORIZONTALEXTENT, 0, 0);
         return;
     }
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(g_page, WM_GETFONT, 0, 0)));
-    SIZE size = {0, 0};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
+    SIZE size = {TextWidth(g_page, text), 0};
     if (size.cx > w.fileListExtent) {
         w.fileListExtent = size.cx;
         SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(size.cx + GetSystemMetrics(SM_CXVSCROLL)), 0);

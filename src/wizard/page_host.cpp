@@ -6,24 +6,10 @@
 #include <vector>
 
 #include "common/user_dialogs.h"
+#include "wizard/text_width.h"
 #include "wizard/wizard.h"
 
 namespace corvane {
-
-// Text is measured on a memory context made once with the page's font: getting the list's own
-// context for every line costs a round trip to the display under Wine.
-HDC PageHost::MeasuringDc() {
-    if (measure_ == nullptr) {
-        measure_ = CreateCompatibleDC(nullptr);
-        HFONT font = reinterpret_cast<HFONT>(SendMessageA(page_, WM_GETFONT, 0, 0));
-        if (font != nullptr) SelectObject(measure_, font);
-    }
-    return measure_;
-}
-
-PageHost::~PageHost() {
-    if (measure_ != nullptr) DeleteDC(measure_);
-}
 
 void PageHost::AddLogLine(const std::string& text, bool append) {
     HWND list = GetDlgItem(page_, controls_.log);
@@ -47,10 +33,9 @@ void PageHost::AddLogLine(const std::string& text, bool append) {
     }
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
 
-    SIZE size = {0, 0};
-    GetTextExtentPoint32A(MeasuringDc(), line.c_str(), static_cast<int>(line.size()), &size);
-    if (size.cx > logExtent_) {
-        logExtent_ = size.cx;
+    const int width = TextWidth(page_, line);
+    if (width > logExtent_) {
+        logExtent_ = width;
         SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(logExtent_ + GetSystemMetrics(SM_CXVSCROLL)), 0);
     }
 }

@@ -17,7 +17,6 @@ struct PageHostControls {
 class PageHost : public OperationHost {
 public:
     PageHost(HWND page, PageHostControls controls) : page_(page), controls_(controls) {}
-    ~PageHost() override;
     PageHost(const PageHost&) = delete;
     PageHost& operator=(const PageHost&) = delete;
 
@@ -42,11 +41,9 @@ private:
         std::int32_t position = 0;
         bool pending = false;
     };
-    HDC MeasuringDc();
     void ShowBar(int id, Bar& bar);
 
     HWND page_;
-    HDC measure_ = nullptr;
     PageHostControls controls_;
     int logExtent_ = 0;
     bool batching_ = false;  // the log is not redrawn until the next Flush
