@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "corvane_ids.h"
+#include "support/driven_programs.h"
 #include "support/gui_driver.h"
 #include "support/temp_tree.h"
 
@@ -29,16 +30,6 @@ constexpr const char* kAppend =
     "If you will choose \"No\" the list will be cleared.";
 constexpr const char* kSettingsKey = "Software\\Meridel Software\\Corvane";
 constexpr DWORD kQuietMs = 1500;
-constexpr DWORD kNotEnded = 0xDEAD;
-
-// The build gives host paths; Wine shows the host's root as Z:.
-std::string WindowsPath(std::string path) {
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 void CopySampleSite(const std::string& to) { fs::copy(WindowsPath(SAMPLE_SITE), to, fs::copy_options::recursive); }
 
@@ -84,21 +75,8 @@ std::string WaitForItemText(HWND dialog, int id, const std::string& expected) {
     return text;
 }
 
-class CorvaneRun : public ::testing::Test {
+class CorvaneRun : public DrivenProgramsTest {
 protected:
-    void TearDown() override {
-        // A run that failed half-way must not be left for the next start to hand over to.
-        for (auto& process : started_) {
-            DWORD code = 0;
-            if (!process->WaitForExit(0, &code)) process->Terminate();
-        }
-    }
-
-    gui::DrivenProcess& Start(const std::string& program, const std::string& arguments) {
-        started_.push_back(std::make_unique<gui::DrivenProcess>());
-        EXPECT_TRUE(started_.back()->Start(program, arguments)) << program;
-        return *started_.back();
-    }
     gui::DrivenProcess& StartCorvane(const std::string& arguments) {
         return Start(WindowsPath(CORVANE_EXE), arguments);
     }
@@ -108,20 +86,6 @@ protected:
         return gui::WaitForWindow(wizard_->id(), "#32770", caption);
     }
 
-    static DWORD Ended(gui::DrivenProcess& process) {
-        DWORD code = kNotEnded;
-        process.WaitForExit(gui::kDefaultTimeoutMs, &code);
-        return code;
-    }
-
-    // Waits for a message box of the process (not its main window), checks its text and presses the button.
-    static void Answer(DWORD processId, const char* caption, HWND main, const std::string& text, int button) {
-        HWND box = gui::WaitForMessageBox(processId, caption, main);
-        ASSERT_NE(box, nullptr) << "no message box for: " << text;
-        EXPECT_EQ(gui::MessageBoxText(box), text);
-        ASSERT_TRUE(gui::PressMessageBoxButton(box, button));
-        ASSERT_TRUE(gui::WaitForWindowGone(box));
-    }
     void AnswerWizard(const std::string& text, int button) { Answer(wizard_->id(), kCaption, nullptr, text, button); }
     bool WizardAsksNothing() const {
         return gui::WaitForMessageBox(wizard_->id(), kCaption, nullptr, kQuietMs) == nullptr;
@@ -153,7 +117,6 @@ protected:
 
     TempTree tree_;
     gui::DrivenProcess* wizard_ = nullptr;
-    std::vector<std::unique_ptr<gui::DrivenProcess>> started_;
 };
 
 TEST_F(CorvaneRun, PlainStartOpensOnTheWelcomePageAndExitEndsIt) {

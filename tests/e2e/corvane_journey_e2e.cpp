@@ -18,6 +18,7 @@
 
 #include "corvane_ids.h"
 #include "restavo_ids.h"
+#include "support/driven_programs.h"
 #include "support/gui_driver.h"
 #include "support/temp_tree.h"
 
@@ -45,16 +46,6 @@ constexpr const char* kApplyForGood =
 constexpr const char* kCliOptions = "--no-check-internet-urls --allow-link-deletion --text-links make-empty";
 // Searching and writing the sample take a second or two; Wine on a loaded machine may take much longer.
 constexpr DWORD kWorkMs = 60000;
-constexpr DWORD kNotEnded = 0xDEAD;
-
-// The build gives host paths; Wine shows the host's root as Z:.
-std::string WindowsPath(std::string path) {
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // Files by their relative paths, with their bytes.
 using Files = std::map<std::string, std::string>;
@@ -145,7 +136,7 @@ HWND PageWith(HWND frame, int id, bool visibleOnly = true) {
     return nullptr;
 }
 
-class CorvaneJourney : public ::testing::Test {
+class CorvaneJourney : public DrivenProgramsTest {
 protected:
     void SetUp() override {
         // Options left by an earlier run would make the wizard differ from the command-line tool's defaults.
@@ -153,39 +144,11 @@ protected:
         RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
     }
     void TearDown() override {
-        // A run that failed half-way must not be left for the next start to hand over to.
         if (HWND restavo = gui::WaitForWindow(0, "#32770", "Restavo", 0)) Attach(restavo);  // started by the wizard
-        for (auto& process : started_) {
-            DWORD code = 0;
-            if (!process->WaitForExit(0, &code)) process->Terminate();
-        }
+        DrivenProgramsTest::TearDown();
     }
-
     gui::DrivenProcess& Start(const std::string& arguments) {
-        started_.push_back(std::make_unique<gui::DrivenProcess>());
-        EXPECT_TRUE(started_.back()->Start(WindowsPath(CORVANE_EXE), arguments));
-        return *started_.back();
-    }
-    gui::DrivenProcess& Attach(HWND window) {
-        DWORD id = 0;
-        GetWindowThreadProcessId(window, &id);
-        started_.push_back(std::make_unique<gui::DrivenProcess>());
-        EXPECT_TRUE(started_.back()->Attach(id));
-        return *started_.back();
-    }
-    static DWORD Ended(gui::DrivenProcess& process) {
-        DWORD code = kNotEnded;
-        process.WaitForExit(gui::kDefaultTimeoutMs, &code);
-        return code;
-    }
-
-    // Waits for a message box of the process (other than `main`), checks its text and presses the button.
-    static void Answer(DWORD processId, const char* caption, HWND main, const std::string& text, int button) {
-        HWND box = gui::WaitForMessageBox(processId, caption, main);
-        ASSERT_NE(box, nullptr) << "no message box for: " << text;
-        EXPECT_EQ(gui::MessageBoxText(box), text);
-        ASSERT_TRUE(gui::PressMessageBoxButton(box, button));
-        ASSERT_TRUE(gui::WaitForWindowGone(box));
+        return DrivenProgramsTest::Start(WindowsPath(CORVANE_EXE), arguments);
     }
     void AnswerWizard(const std::string& text, int button) { Answer(wizard_->id(), kCaption, nullptr, text, button); }
 
@@ -229,7 +192,6 @@ protected:
     TempTree tree_;
     gui::DrivenProcess* wizard_ = nullptr;
     HWND frame_ = nullptr;
-    std::vector<std::unique_ptr<gui::DrivenProcess>> started_;
 };
 
 TEST_F(CorvaneJourney, RepairsTheSampleAsTheCliDoesThenRestavoRestoresItAndASecondStartHandsOver) {
