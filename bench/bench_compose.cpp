@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "wizard/blend_table.h"
+#include "pictures/blend_table.h"
 
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::atoi(argv[1]) : 20000;

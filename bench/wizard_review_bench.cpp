@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "common/program_values.h"
+#include "shell/program_values.h"
 #include "corvane_ids.h"
 #include "platform/win32/file_system_win32.h"
 #include "support/memory_settings_store.h"

@@ -1,17 +1,11 @@
 # Helpers shared by the build files: collecting the portable sources, adding test programs.
 
-# Files of the Win32 shell live beside the core in the same folders; these patterns keep them out of the core.
-set(CORVANE_SHELL_PATTERN "(_page|_dialog|_win32|_shell)\\.cpp$")
-
-function(corvane_core_sources out)
+# corvane_folder_sources(out dir...): the .cpp files of the named folders under src/.
+function(corvane_folder_sources out)
     set(result)
     foreach(dir IN LISTS ARGN)
         file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${dir}/*.cpp)
-        foreach(f IN LISTS found)
-            if(NOT f MATCHES "${CORVANE_SHELL_PATTERN}")
-                list(APPEND result ${f})
-            endif()
-        endforeach()
+        list(APPEND result ${found})
     endforeach()
     set(${out} ${result} PARENT_SCOPE)
 endfunction()

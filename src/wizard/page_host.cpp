@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "common/user_dialogs.h"
-#include "wizard/text_width.h"
+#include "shell/user_dialogs.h"
+#include "shell/text_width.h"
 #include "wizard/wizard.h"
 
 namespace corvane {

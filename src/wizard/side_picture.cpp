@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "corvane_ids.h"
-#include "wizard/blend_table.h"
+#include "pictures/blend_table.h"
 #include "wizard/picture_loader.h"
 
 namespace corvane {

@@ -1,5 +1,5 @@
 // The wizard's tooltip texts: set 0 for the frame, set n+1 for the page of step index n.
-#include "common/tooltips.h"
+#include "shell/tooltips.h"
 #include "wizard/wizard.h"
 
 namespace corvane {

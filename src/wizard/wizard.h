@@ -14,7 +14,7 @@
 #include "filelist/file_list.h"
 #include "platform/file_system.h"
 #include "platform/settings_store.h"
-#include "wizard/settings.h"
+#include "settings/settings.h"
 
 namespace corvane {
 

@@ -4,10 +4,10 @@
 
 #include <commctrl.h>
 
-#include "common/about_box.h"
-#include "common/program_values.h"
-#include "common/single_instance.h"
-#include "common/user_dialogs.h"
+#include "shell/about_box.h"
+#include "shell/program_values.h"
+#include "shell/single_instance.h"
+#include "shell/user_dialogs.h"
 #include "corvane_ids.h"
 #include "wizard/picture_loader.h"
 #include "wizard/side_picture.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/user_dialogs.h"
+#include "shell/user_dialogs.h"
 
 namespace corvane {
 

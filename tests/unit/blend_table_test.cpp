@@ -1,5 +1,5 @@
 // The blend table against its definition, and the blends done through it against a direct computation.
-#include "wizard/blend_table.h"
+#include "pictures/blend_table.h"
 
 #include <gtest/gtest.h>
 

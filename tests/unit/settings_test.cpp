@@ -1,5 +1,5 @@
 // The wizard's settings: defaults, round trip, values that cannot be read or written, the tip of the day.
-#include "wizard/settings.h"
+#include "settings/settings.h"
 
 #include <gtest/gtest.h>
 

@@ -12,12 +12,12 @@
 // First, so that the file system's method names are seen without the kernel's macros.
 #include "support/temp_tree.h"
 
-#include "common/about_box.h"
-#include "common/program_values.h"
-#include "common/single_instance.h"
+#include "shell/about_box.h"
+#include "shell/program_values.h"
+#include "shell/single_instance.h"
 #include "platform/win32/registry_settings_store.h"
 #include "restavo_ids.h"
-#include "restorer/restavo_dialog.h"
+#include "restavo/restavo_dialog.h"
 #include "restorer/restore_walk.h"
 #include "support/scripted_dialogs.h"
 

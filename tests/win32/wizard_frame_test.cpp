@@ -1,7 +1,7 @@
 // The wizard's frame in-process: the step graph, the checks on leaving a page, closing, locking, hand-over.
 #include <functional>
 
-#include "common/single_instance.h"
+#include "shell/single_instance.h"
 #include "win32/wizard_test_fixture.h"
 
 namespace corvane {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "common/about_box.h"
+#include "shell/about_box.h"
 #include "wizard/picture_loader.h"
 #include "wizard/side_picture.h"
 #include "wizard_test_fixture.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "corvane_ids.h"
-#include "common/program_values.h"
+#include "shell/program_values.h"
 #include "support/memory_settings_store.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_tree.h"

@@ -1,9 +1,9 @@
 // The system's folder browser with an "&Add subfolders too" box fitted beside its buttons.
-#include "common/folder_browser.h"
+#include "shell/folder_browser.h"
 
 #include <shlobj.h>
 
-#include "common/program_values.h"
+#include "shell/program_values.h"
 
 namespace corvane {
 namespace {

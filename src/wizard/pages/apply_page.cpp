@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "apply/apply_driver.h"
-#include "common/program_values.h"
-#include "common/user_dialogs.h"
+#include "shell/program_values.h"
+#include "shell/user_dialogs.h"
 #include "corvane_ids.h"
 #include "platform/ansi_code_page.h"
 #include "wizard/options_from_pages.h"

@@ -1,14 +1,14 @@
 // The real user-dialog seam: message boxes, the open-file dialog, the folder browser, the about box,
 // HTML Help and the shell.
-#include "common/user_dialogs.h"
+#include "shell/user_dialogs.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
 
 #include <cstring>
 
-#include "common/about_box.h"
-#include "common/folder_browser.h"
+#include "shell/about_box.h"
+#include "shell/folder_browser.h"
 
 namespace corvane {
 namespace {

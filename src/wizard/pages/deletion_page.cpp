@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "apply/review_model.h"
-#include "common/program_values.h"
-#include "common/user_dialogs.h"
+#include "shell/program_values.h"
+#include "shell/user_dialogs.h"
 #include "corvane_ids.h"
 #include "engine/url_text.h"
 #include "wizard/wizard.h"

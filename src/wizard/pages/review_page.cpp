@@ -4,13 +4,13 @@
 #include <vector>
 
 #include "apply/review_model.h"
-#include "common/program_values.h"
-#include "common/user_dialogs.h"
+#include "shell/program_values.h"
+#include "shell/user_dialogs.h"
 #include "corvane_ids.h"
 #include "engine/url_text.h"
 #include "wizard/options_from_pages.h"
 #include "wizard/page_host.h"
-#include "wizard/text_width.h"
+#include "shell/text_width.h"
 #include "wizard/wizard.h"
 
 namespace corvane {

@@ -1,9 +1,9 @@
 // The context-menu verb on folders and drives, and the removal of a program's registry traces.
-#include "common/shell_verb.h"
+#include "shell/shell_verb.h"
 
 #include <windows.h>
 
-#include "common/program_values.h"
+#include "shell/program_values.h"
 #include "platform/win32/registry_settings_store.h"
 
 namespace corvane {

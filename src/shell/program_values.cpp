@@ -1,7 +1,7 @@
 // The process-wide values of both programs and their emergency exit.
-#include "common/program_values.h"
+#include "shell/program_values.h"
 
-#include "common/user_dialogs.h"
+#include "shell/user_dialogs.h"
 
 namespace corvane {
 

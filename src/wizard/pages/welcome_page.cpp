@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
-#include "common/program_values.h"
+#include "shell/program_values.h"
 #include "corvane_ids.h"
-#include "wizard/blend_table.h"
+#include "pictures/blend_table.h"
 #include "wizard/picture_loader.h"
 #include "wizard/wizard.h"
 

@@ -1,14 +1,14 @@
 // Restavo's dialog: the folder, the backup extension, restore or delete, and the walk.
-#include "restorer/restavo_dialog.h"
+#include "restavo/restavo_dialog.h"
 
 #include <string>
 #include <vector>
 
-#include "common/about_box.h"
-#include "common/program_values.h"
-#include "common/single_instance.h"
-#include "common/tooltips.h"
-#include "common/user_dialogs.h"
+#include "shell/about_box.h"
+#include "shell/program_values.h"
+#include "shell/single_instance.h"
+#include "shell/tooltips.h"
+#include "shell/user_dialogs.h"
 #include "restavo_ids.h"
 #include "restorer/restore_walk.h"
 

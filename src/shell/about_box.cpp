@@ -1,5 +1,5 @@
 // The about box shared by both programs: hover links, dragging, and the about text kept scrambled.
-#include "common/about_box.h"
+#include "shell/about_box.h"
 
 #include <richedit.h>
 

@@ -1,5 +1,5 @@
 // Tooltips for a window's controls: one tooltip window per window, one tool per control.
-#include "common/tooltips.h"
+#include "shell/tooltips.h"
 
 #include <commctrl.h>
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "about_ids.h"
-#include "common/about_box.h"
+#include "shell/about_box.h"
 #include "support/scripted_dialogs.h"
 
 namespace corvane {

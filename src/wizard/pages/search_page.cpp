@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "common/user_dialogs.h"
+#include "shell/user_dialogs.h"
 #include "corvane_ids.h"
 #include "engine/engine_context.h"
 #include "engine/internet_check.h"

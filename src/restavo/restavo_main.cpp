@@ -3,13 +3,13 @@
 
 #include <cstring>
 
-#include "common/program_values.h"
-#include "common/shell_verb.h"
-#include "common/single_instance.h"
-#include "common/user_dialogs.h"
+#include "shell/program_values.h"
+#include "shell/shell_verb.h"
+#include "shell/single_instance.h"
+#include "shell/user_dialogs.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/registry_settings_store.h"
-#include "restorer/restavo_dialog.h"
+#include "restavo/restavo_dialog.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The blend table and the blends done through it.
-#include "wizard/blend_table.h"
+#include "pictures/blend_table.h"
 
 #include <cmath>
 

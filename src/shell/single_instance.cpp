@@ -1,6 +1,6 @@
 // One running instance per program: the global atom carried by the main window and the mailslot
 // of the hand-over.
-#include "common/single_instance.h"
+#include "shell/single_instance.h"
 
 #include <vector>
 

@@ -3,11 +3,11 @@
 
 #include <algorithm>
 
-#include "common/program_values.h"
-#include "common/user_dialogs.h"
+#include "shell/program_values.h"
+#include "shell/user_dialogs.h"
 #include "corvane_ids.h"
 #include "filelist/folder_scan.h"
-#include "wizard/text_width.h"
+#include "shell/text_width.h"
 #include "wizard/wizard.h"
 
 namespace corvane {

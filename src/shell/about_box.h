@@ -1,7 +1,7 @@
 // The about box shared by both programs (dialog 108 of each program's resources).
 #pragma once
 
-#include "common/user_dialogs.h"
+#include "shell/user_dialogs.h"
 
 namespace corvane {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "common/single_instance.h"
+#include "shell/single_instance.h"
 
 namespace corvane {
 namespace {

@@ -1,5 +1,5 @@
 // Loading and saving the wizard's settings in table order, with their defaults and failure texts.
-#include "wizard/settings.h"
+#include "settings/settings.h"
 
 namespace corvane {
 namespace {

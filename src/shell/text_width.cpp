@@ -1,5 +1,5 @@
 // The width of a text in a dialog's font, on a memory context kept for the process.
-#include "wizard/text_width.h"
+#include "shell/text_width.h"
 
 namespace corvane {
 
