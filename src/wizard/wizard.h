@@ -15,12 +15,12 @@
 #include "platform/file_system.h"
 #include "platform/settings_store.h"
 #include "settings/settings.h"
+#include "wizard/step.h"
 
 namespace corvane {
 
 class SingleInstance;
 
-constexpr int kStepCount = 8;
 constexpr const char* kProgramName = "Corvane";
 
 using InternetGetConnectedStateFn = BOOL(WINAPI*)(LPDWORD, DWORD);
