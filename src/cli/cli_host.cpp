@@ -33,6 +33,11 @@ void CliHost::Flush() {
     std::fflush(stdout);
 }
 
+void CliHost::ShowError(const std::string& message) {
+    Flush();
+    std::fprintf(stderr, "corvane-cli: %s\n", message.c_str());
+}
+
 int CliHost::PumpMessages() { return interrupted ? kPollStop : kPollNothing; }
 
 }  // namespace corvane

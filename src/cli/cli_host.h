@@ -23,6 +23,8 @@ public:
     int PumpMessages() override;
     // The ESC question of the apply step: a stop asked for with Ctrl+C is always confirmed.
     bool AskYesNo(const std::string&) override { return true; }
+    // On standard error, so that it is seen also beside --json.
+    void ShowError(const std::string& message) override;
 
     // Prints the last line if it is still pending.
     void Flush();

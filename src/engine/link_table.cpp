@@ -5,7 +5,9 @@
 
 namespace corvane {
 
-LinkTable::LinkTable() : fileEncoding_(static_cast<std::size_t>(kFileCapacity), kEncoding8Bit) {}
+LinkTable::LinkTable(std::int32_t capacity)
+    : capacity_(capacity > 0 && capacity < kCapacity ? capacity : kCapacity),
+      fileEncoding_(static_cast<std::size_t>(kFileCapacity), kEncoding8Bit) {}
 
 LinkRecord& LinkTable::Pending() {
     if (records_.size() <= static_cast<std::size_t>(linkCount_)) records_.resize(static_cast<std::size_t>(linkCount_) + 1);
@@ -14,7 +16,7 @@ LinkRecord& LinkTable::Pending() {
 
 bool LinkTable::Commit() {
     LinkRecord& r = Pending();
-    if (linkCount_ >= kCapacity) {
+    if (linkCount_ >= capacity_) {
         // The table is full: the record is dropped rather than the table growing without bound.
         overflowed_ = true;
         r.linkUrl.clear();
@@ -33,7 +35,7 @@ void LinkTable::DiscardPending() {
 }
 
 bool LinkTable::AddSecondPassLink(std::int32_t record) {
-    if (secondPassLinks_.size() >= static_cast<std::size_t>(kCapacity)) {
+    if (secondPassLinks_.size() >= static_cast<std::size_t>(capacity_)) {
         overflowed_ = true;
         return false;
     }

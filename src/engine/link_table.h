@@ -25,7 +25,11 @@ public:
     static constexpr std::int32_t kCapacity = 262144;
     static constexpr std::int32_t kFileCapacity = 131072;
 
-    LinkTable();
+    // At most kCapacity records; a smaller table reaches its limit sooner.
+    LinkTable() : LinkTable(kCapacity) {}
+    explicit LinkTable(std::int32_t capacity);
+
+    std::int32_t capacity() const { return capacity_; }
 
     std::int32_t linkCount() const { return linkCount_; }
     LinkRecord& operator[](std::int32_t record) { return records_[static_cast<std::size_t>(record)]; }
@@ -34,7 +38,7 @@ public:
     // The slot at index linkCount that a producer fills before it decides to commit.
     LinkRecord& Pending();
     // Makes the pending record part of the table. Refused (false, texts dropped)
-    // once the table holds kCapacity records; full() then tells so.
+    // once the table holds capacity() records; full() then tells so.
     bool Commit();
     // Drops the pending record's texts; linkCount stays.
     void DiscardPending();
@@ -60,6 +64,7 @@ public:
 
 private:
     std::vector<LinkRecord> records_;  // committed records, then the pending slot
+    std::int32_t capacity_;
     std::int32_t linkCount_ = 0;
     bool overflowed_ = false;
     std::vector<std::int32_t> secondPassLinks_;

@@ -11,6 +11,9 @@ namespace corvane {
 const char kTooManyFilesMessage[] =
     "The number of files added for processing exceeds the maximum allowed!\n"
     "Please remove some files from the list and try again.";
+const char kTooManyChangesMessage[] =
+    "The number of changes found exceeds the maximum allowed!\n"
+    "Please remove some files from the list and try again.";
 
 namespace {
 
@@ -120,6 +123,13 @@ int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state
         if (scan == nullptr) continue;
         const int changes = scan(ctx, buffer.data(), static_cast<std::int32_t>(buffer.size()), path, file);
         if (changes < 0) return -1;
+        if (ctx.links.full()) {
+            // Links past the limit were not queued: going on would show a half-checked site as done.
+            const std::string limit = std::to_string(ctx.links.capacity());
+            ctx.host.AddLogLine(">> Stopped: more than " + limit + " changes found", false);
+            ctx.host.ShowError(kTooManyChangesMessage);
+            return -1;
+        }
         total += changes;
     }
     return total;

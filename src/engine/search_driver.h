@@ -60,6 +60,8 @@ enum SearchResult : int {
 };
 
 extern const char kTooManyFilesMessage[];
+// Shown when the link table is full: the search stops rather than leave the rest of the site unchecked.
+extern const char kTooManyChangesMessage[];
 
 // Empties the link table, sets both bars to 0..2, refuses a list of more than kMaxSearchFiles
 // rows, runs the preliminary passes while state.rootPath is empty (the saved-from pass only
@@ -68,7 +70,7 @@ int RunSearch(EngineContext& ctx, FileSystem& fs, SearchState& state,
               const FileScanners& scanners = MarkupScanners());
 
 // The passes; each returns 0 when done and -1 when the user stopped (the broken-links pass: the
-// number of changes queued, or -1).
+// number of changes queued, or -1, also when the link table filled up).
 int RootPathPass(EngineContext& ctx, SearchState& state);
 int CountingPass(EngineContext& ctx, SearchState& state);
 int UnicodePass(EngineContext& ctx, FileSystem& fs);

@@ -25,6 +25,8 @@ public:
         (void)question;
         return true;
     }
+    // Tells the user why the operation cannot go on. A host that cannot show it has it in the log.
+    virtual void ShowError(const std::string& message) { (void)message; }
 };
 
 // A host that shows nothing and never stops.

@@ -89,6 +89,12 @@ bool PageHost::AskYesNo(const std::string& question) {
                                 MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
+void PageHost::ShowError(const std::string& message) {
+    if (Wizard().closePending) return;
+    Flush();
+    Dialogs().MessageBox(Wizard().frame, message, kProgramName, MB_OK | MB_ICONERROR);
+}
+
 void PageHost::ClearLog() {
     Flush();
     HWND list = GetDlgItem(page_, controls_.log);

@@ -28,6 +28,8 @@ public:
     // Asked with the program's name as caption, No as the default; Yes at once when the frame is
     // closing, since the user has already chosen to leave.
     bool AskYesNo(const std::string& question) override;
+    // An error box with the program's name as caption; none when the frame is closing.
+    void ShowError(const std::string& message) override;
 
     // Empties the log and forgets its widest line.
     void ClearLog();
