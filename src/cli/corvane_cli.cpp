@@ -241,6 +241,13 @@ int FixCommand(Session& s, std::string& error) {
 
 // Restavo's walk over every folder given.
 int RestoreCommand(Session& s, RestoreMode mode, std::string& error) {
+    // Every folder is checked before any is walked: a mistyped one is an error, not "0 backup file(s)".
+    for (const std::string& arg : s.args.paths) {
+        if (!s.fs.ListFolder(ToCorePath(s.fs, arg), [](const FolderEntry&) { return false; })) {
+            error = "no such folder: " + arg;
+            return kExitStopped;
+        }
+    }
     int processed = 0;
     int result = kRestoreWalkDone;
     for (const std::string& arg : s.args.paths) {

@@ -40,4 +40,16 @@ cmp -s "$work/site/index.htm.bak" "$work/original/index.htm" || fail "the backup
 out=$(run restore "$work/site")
 echo "$out" | grep -q '^[1-9][0-9]* backup file(s) restored$' || fail "unexpected restore report: $out"
 diff -r "$work/original" "$work/site" || fail "restore did not give back the site byte for byte"
+
+# A folder that is not there is an error for every command, not an empty run.
+while read -r command message; do
+    status=0
+    err=$(run "$command" "$work/no such folder" 2>&1 >/dev/null) || status=$?
+    [ "$status" -eq 1 ] || fail "$command on a missing folder exited $status"
+    echo "$err" | grep -q "^corvane-cli: $message: " || fail "$command on a missing folder said: $err"
+done <<'EOF_CASES'
+search no such file or folder
+restore no such folder
+delete-backups no such folder
+EOF_CASES
 echo "fix and restore round trip: ok"
