@@ -24,3 +24,20 @@ function(corvane_add_gtest name)
         gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
     endif()
 endfunction()
+
+# corvane_add_driving_test(name SOURCE file PROGRAMS target...): a GoogleTest program that starts the named programs
+# and drives them from outside. Each one's path is given to it as <TARGET>_EXE (CORVANE_EXE, RESTAVO_EXE,
+# CORVANE_CLI_EXE), the sample site as SAMPLE_SITE.
+function(corvane_add_driving_test name)
+    cmake_parse_arguments(ARG "" "SOURCE" "PROGRAMS" ${ARGN})
+    corvane_add_gtest(${name} SOURCES ${ARG_SOURCE} LIBS gui_driver corvane_core)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/resources)
+    target_compile_definitions(${name} PRIVATE SAMPLE_SITE="${PROJECT_SOURCE_DIR}/examples/site")
+    foreach(program IN LISTS ARG_PROGRAMS)
+        string(TOUPPER ${program} macro)
+        string(REPLACE "-" "_" macro ${macro})
+        target_compile_definitions(${name} PRIVATE ${macro}_EXE="$<TARGET_FILE:${program}>")
+    endforeach()
+    add_dependencies(${name} ${ARG_PROGRAMS})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+endfunction()

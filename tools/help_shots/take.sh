@@ -27,7 +27,7 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 if [ "$mode" = --viewer ]; then
     timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
         "$1" explorer /desktop=viewer,1000x720 "$2" --viewer "$3" "$4"; wineserver -w' _ \
-        "$root/scripts/wine-run.sh" "$(winpath "$build/help/help_shots.exe")" \
+        "$root/scripts/wine-run.sh" "$(winpath "$build/tools/help_shots.exe")" \
         "$(winpath "$build/src/Corvane.exe")" "$(winpath "$work/shots")"
     mkdir -p "$root/build/help-viewer"
     for bmp in "$work"/shots/*.bmp; do convert "$bmp" "$root/build/help-viewer/$(basename "$bmp" .bmp).png"; done
@@ -36,7 +36,7 @@ if [ "$mode" = --viewer ]; then
 fi
 timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     "$1" explorer /desktop=shots,800x600 "$2" "$3" "$4" "$5" "$6"; wineserver -w' _ \
-    "$root/scripts/wine-run.sh" "$(winpath "$build/help/help_shots.exe")" \
+    "$root/scripts/wine-run.sh" "$(winpath "$build/tools/help_shots.exe")" \
     "$(winpath "$build/src/Corvane.exe")" "$(winpath "$build/src/Restavo.exe")" \
     'C:\MySite' "$(winpath "$work/shots")"
 
