@@ -3,8 +3,7 @@
 # wineserver and desktop are started with the display that the windows of the tests need.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
-export WINEDEBUG=-all
+source "$root/scripts/wine-env.sh"
 # A wineserver left from a run without a display would keep its desktop without one.
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true

@@ -12,8 +12,8 @@ cp -r "$here/examples/site" "$work/site"
 
 if [ "$mode" = wine ]; then
     # Wine's drive S: is a link in the prefix; it names the copy for this run only.
-    export WINEPREFIX="${WINEPREFIX:-$here/build/wineprefix}"
-    "$here/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
+    source "$here/scripts/wine-env.sh"
+    wine_prefix_ready
     drive="$WINEPREFIX/dosdevices/s:"
     trap 'rm -f "$drive"; rm -rf "$work"' EXIT
     rm -f "$drive"

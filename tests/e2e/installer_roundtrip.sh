@@ -12,8 +12,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # A prefix of the test's own, made afresh: "before" then means a machine that never saw Corvane, and the other tests'
 # prefix keeps its settings and verbs.
 export WINEPREFIX="$root/build/wineprefix-installer"
-export WINEDEBUG=-all LC_ALL=C.UTF-8
-wine="$root/scripts/wine-run.sh"
+source "$root/scripts/wine-env.sh"
 failures=0
 
 finish() { timeout 30 wineserver -k >/dev/null 2>&1 || true; }
@@ -24,7 +23,7 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 timeout 30 wineserver -k >/dev/null 2>&1 || true
 rm -rf "$WINEPREFIX"
-timeout 120 "$wine" cmd /c exit >/dev/null 2>&1 || true
+timeout 120 "$root/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
 
 install_dir="$WINEPREFIX/drive_c/Program Files/Corvane"
 start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Corvane"

@@ -14,7 +14,7 @@ mkdir -p "$work/shots"
 
 # A prefix of its own, so that the pictures show the programs' first-start settings.
 export WINEPREFIX="$work/prefix"
-export WINEDEBUG=-all LC_ALL=C.UTF-8
+source "$root/scripts/wine-env.sh"
 "$root/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
 wineserver -w
 # The site on C:, as a user would have it; Marlett draws the title bars' buttons.
