@@ -350,37 +350,33 @@ TEST_F(SearchDriver, AcceptsExactly131072Rows) {
     EXPECT_EQ(host.polls(), 0);
 }
 
-// A full link table stops the search with a log line and an error, instead of a "Done" over a half-checked site.
+// A full link table stops the search with a log line and an error, not a "Done" over a half-checked site.
 TEST_F(SearchDriver, StopsWhenTheLinkTableIsFull) {
     struct ErrorHost : RecordingHost {
         void ShowError(const std::string& message) override { errors.push_back(message); }
         Lines errors;
     };
-    struct Case {
+    const struct Case {
         std::int32_t capacity;
-        int result;
-        std::int32_t linkCount;
-        std::size_t scanned;
-    } cases[] = {{5, kSearchChanges, 5, 3}, {4, kSearchStopped, 4, 2}, {1, kSearchStopped, 1, 1}};
-    Add("C:\\site\\a.htm", kPage);
-    Add("C:\\site\\b.htm", kPage);
-    Add("C:\\site\\c.htm", kPage);
-    scans.changes = {{"C:\\site\\a.htm", 2}, {"C:\\site\\b.htm", 3}, {"C:\\site\\c.htm", 0}};
+        std::size_t scanned;  // all three files: the search finished
+    } cases[] = {{5, 3}, {4, 2}, {1, 1}};
+    for (const char* path : {"C:\\site\\a.htm", "C:\\site\\b.htm", "C:\\site\\c.htm"}) Add(path, kPage);
+    scans.changes = {{"C:\\site\\a.htm", 2}, {"C:\\site\\b.htm", 3}};  // five in all
     for (const Case& c : cases) {
         SCOPED_TRACE(c.capacity);
         LinkTable small(c.capacity);
-        ErrorHost errors;
-        EngineContext each{small, files, savedFrom, search, processing, errors, std::string(), true, nullptr};
+        ErrorHost host;
+        EngineContext each{small, files, savedFrom, search, processing, host, std::string(), true, nullptr};
         SearchState fresh;
         scans.calls.clear();
-        EXPECT_EQ(RunSearch(each, fs, fresh, kRecordingScanners), c.result);
-        EXPECT_EQ(small.linkCount(), c.linkCount);
+        const bool full = c.scanned < 3;
+        EXPECT_EQ(RunSearch(each, fs, fresh, kRecordingScanners), full ? kSearchStopped : kSearchChanges);
+        EXPECT_EQ(small.linkCount(), c.capacity);
         EXPECT_EQ(scans.calls.size(), c.scanned);
-        const bool stopped = c.result == kSearchStopped;
-        EXPECT_EQ(errors.status(), stopped ? "Stopped" : SearchSummaryText(c.linkCount, 3));
-        EXPECT_EQ(errors.errors, stopped ? Lines{kTooManyChangesMessage} : Lines{});
-        EXPECT_EQ(errors.log().back(), stopped ? ">> Stopped: more than " + std::to_string(c.capacity) + " changes found"
-                                               : std::string(">> Done."));
+        EXPECT_EQ(host.status(), full ? "Stopped" : SearchSummaryText(5, 3));
+        EXPECT_EQ(host.errors, full ? Lines{kTooManyChangesMessage} : Lines{});
+        EXPECT_EQ(host.log().back(), full ? ">> Stopped: more than " + std::to_string(c.capacity) + " changes found"
+                                          : std::string(">> Done."));
     }
 }
 
