@@ -32,22 +32,23 @@ void OnShown() {
     PostMessageA(g_page, WM_COMMAND, MAKEWPARAM(0, kStartCommand), 0);
 }
 
+// Ends the action that showing the page began.
 void OnStart() {
     WizardState& w = Wizard();
-    BeginAction();
-    FrameLock(false, false);
-    const ReviewOptions review = ReadReviewOptions();
-    const DeletionOptions deletion = ReadDeletionOptions();
-    const SearchOptions search = ReadSearchOptions();
-    const ProcessingOptions processing = ReadProcessingOptions();
-    const ApplyContext context{{w.links, w.files, review, deletion, search, processing, w.search.rootPath, SystemCodePage()},
-                               *w.fs,
-                               *g_host};
-    std::int32_t n = ApplyAllChanges(context);
-    g_host->Flush();
-    // Every file the walk reached still holds its old text or its backup does; nothing more may be risked.
-    if (n == kApplyDiskWriteError) EmergencyQuit(kDiskWritingErrorText);
-    FrameLock(true, false);
+    std::int32_t n = 0;
+    RunLocked(EditGroup::Restore, [&] {
+        ReviewOptions review = ReadReviewOptions();
+        if (w.secondPass) review.makeBackups = false;
+        const DeletionOptions deletion = ReadDeletionOptions();
+        const SearchOptions search = ReadSearchOptions();
+        const ProcessingOptions processing = ReadProcessingOptions();
+        const ApplyContext context{
+            {w.links, w.files, review, deletion, search, processing, w.search.rootPath, SystemCodePage()}, *w.fs, *g_host};
+        n = ApplyAllChanges(context);
+        g_host->Flush();
+        // Every file the walk reached still holds its old text or its backup does; nothing more may be risked.
+        if (n == kApplyDiskWriteError) EmergencyQuit(kDiskWritingErrorText);
+    });
     ShowApplyStatus(*g_host, n < 0 ? kApplyStatusStopped : kApplyStatusDone, n, w.search.processableFileCount);
     HWND next = FrameButton(IDC_FRAME_NEXT);
     EnableWindow(next, TRUE);

@@ -13,7 +13,7 @@
 namespace corvane {
 namespace {
 
-constexpr int kStep = 6;
+constexpr int kStep = StepIndex(Step::Deletion);
 const char kImageFilter[] = "Image Files (*.gif, *.jpg, *.jpeg, *.png, *.bmp)\0*.gif;*.jpg;*.jpeg;*.png;*.bmp\0"
                             "All Files (*.*)\0*.*\0";
 
@@ -37,7 +37,7 @@ void NormaliseEdits(HWND page) {
         if (!Chosen(page, *g)) continue;
         HWND edit = GetDlgItem(page, g->edit);
         std::string text = ControlText(edit).substr(0, kMaxReplacementEdit);
-        std::string normal = NormaliseReplacementUrl(text, IsChecked(3, IDC_PROC_CANONICALIZE));
+        std::string normal = NormaliseReplacementUrl(text, IsChecked(Step::ProcessingOptions, IDC_PROC_CANONICALIZE));
         if (normal.size() > kMaxReplacementEdit) normal.resize(kMaxReplacementEdit);
         if (normal != text) SetWindowTextA(edit, normal.c_str());
     }
@@ -102,9 +102,8 @@ INT_PTR CALLBACK DeletionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
             OnInit(page);
             return TRUE;
         case WM_COMMAND: {
-            BeginAction();
-            bool handled = OnCommand(page, LOWORD(wParam), HIWORD(wParam));
-            EndAction();
+            bool handled = false;
+            RunAction([&] { handled = OnCommand(page, LOWORD(wParam), HIWORD(wParam)); });
             return handled ? TRUE : FALSE;
         }
     }

@@ -14,6 +14,7 @@ namespace corvane {
 namespace {
 
 HWND g_page = nullptr;
+bool g_adding = false;  // an add is running; commands handled meanwhile leave the buttons to its end
 
 const char kProcessableFilter[] =
     "All Processable Files (*.htm, *.html, *.shtml, *.gif, *.jpg, *.jpeg, *.png, *.bmp, *.css, *.js)\0"
@@ -24,13 +25,42 @@ const char kProcessableFilter[] =
     "JavaScript Files (*.js)\0*.js\0"
     "All Files (*.*)\0*.*\0";
 
-// Adding files pumps the frame's messages so that ESC can stop it.
+HWND ListBox() { return GetDlgItem(g_page, IDC_FILES_LIST); }
+
+// Shows the rows the file list gained at its end since the list box last matched it. Only adding
+// appends, and Remove takes a row from both at once, so the box always shows a prefix of the list.
+std::int32_t RowsShown() {
+    LRESULT shown = SendMessageA(ListBox(), LB_GETCOUNT, 0, 0);
+    return shown > 0 ? static_cast<std::int32_t>(shown) : 0;
+}
+
+void ShowNewRows(bool scrollToEnd) {
+    const FileList& files = Wizard().files;
+    HWND list = ListBox();
+    const std::int32_t shown = RowsShown();
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    for (std::int32_t row = shown; row < files.size(); ++row) {
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(files.path(row).c_str()));
+        WidenFileList(files.path(row));
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    if (scrollToEnd && files.size() > 0) SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(files.size() - 1), 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+// Adding pumps the frame's messages so that ESC can stop it; before each look at the queue the
+// box takes the rows added so far, so the user sees them come and Remove acts on what is shown.
 class AddingHost : public NullHost {
 public:
-    int PumpMessages() override { return ::corvane::PumpMessages(); }
-};
+    explicit AddingHost(bool scrollToEnd) : scrollToEnd_(scrollToEnd) {}
+    int PumpMessages() override {
+        if (RowsShown() < Wizard().files.size()) ShowNewRows(scrollToEnd_);
+        return ::corvane::PumpMessages();
+    }
 
-HWND ListBox() { return GetDlgItem(g_page, IDC_FILES_LIST); }
+private:
+    bool scrollToEnd_;
+};
 
 void UpdateFileCounter(bool busy) {
     std::string text = busy ? "Press ESC to stop" : "Files added: " + std::to_string(Wizard().files.size());
@@ -51,31 +81,19 @@ void UpdateFileListButtons() {
     }
 }
 
-// Shows the rows the model gained at its end since the list box last matched it.
-void ShowNewRows(std::int32_t shownBefore, bool scrollToEnd) {
-    const FileList& files = Wizard().files;
-    HWND list = ListBox();
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    for (std::int32_t row = shownBefore; row < files.size(); ++row) {
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(files.path(row).c_str()));
-        WidenFileList(files.path(row));
-    }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    if (scrollToEnd && files.size() > 0) SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(files.size() - 1), 0);
-    InvalidateRect(list, nullptr, TRUE);
-}
-
 // Runs one adding operation with the counter, the lock and the wait cursor around it.
 template <typename Add>
 void RunAdding(int focusAfter, bool scrollToEnd, Add add) {
-    std::int32_t before = Wizard().files.size();
     UpdateFileCounter(true);
-    FrameLock(false, false);
-    HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    add();
-    ShowNewRows(before, scrollToEnd);
-    SetCursor(old != nullptr ? old : LoadCursorA(nullptr, IDC_ARROW));
-    FrameLock(true, false);
+    RunLocked(EditGroup::Restore, [&] {
+        HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        g_adding = true;
+        AddingHost host(scrollToEnd);
+        add(host);
+        g_adding = false;
+        ShowNewRows(scrollToEnd);
+        SetCursor(old != nullptr ? old : LoadCursorA(nullptr, IDC_ARROW));
+    });
     SetFocus(GetDlgItem(g_page, focusAfter));
     UpdateFileListButtons();
     UpdateFileCounter(false);
@@ -100,8 +118,7 @@ void OnAddFiles() {
     request.bufferChars = kPathBuffer;
     std::vector<std::string> selection;
     if (Dialogs().OpenFiles(request, &selection) && !selection.empty()) {
-        RunAdding(IDC_FILES_ADD_FILES, true, [&] {
-            AddingHost host;
+        RunAdding(IDC_FILES_ADD_FILES, true, [&](OperationHost& host) {
             AddSelectedFiles(w.files, host, selection);
         });
         w.settings.lastRootFolder = selection.size() == 1 ? FolderOf(selection[0]) : selection[0];
@@ -119,8 +136,7 @@ void OnAddFolders() {
                              MB_OK | MB_ICONERROR | MB_TASKMODAL);
         return;
     }
-    RunAdding(IDC_FILES_ADD_FOLDERS, false, [&] {
-        AddingHost host;
+    RunAdding(IDC_FILES_ADD_FOLDERS, false, [&](OperationHost& host) {
         ScanFolder(w.files, *w.fs, host, w.addSubfolders != 0, folder);
     });
     w.settings.lastRootFolder = folder;
@@ -144,6 +160,7 @@ void OnRemove() {
     InvalidateRect(list, nullptr, TRUE);
     WidenFileList("");
     for (std::int32_t row = 0; row < Wizard().files.size(); ++row) WidenFileList(Wizard().files.path(row));
+    if (g_adding) return;  // the frame stays locked until the add ends
     UpdateFileListButtons();
     UpdateFileCounter(false);
 }
@@ -153,6 +170,7 @@ void OnRemoveAll() {
         IDNO)
         return;
     ClearFileList();
+    if (g_adding) return;
     UpdateFileListButtons();
     UpdateFileCounter(false);
 }
@@ -169,8 +187,7 @@ void OnStartupFolder() {
     w.addSubfolders =
         Dialogs().MessageBox(g_page, "Add subfolders too?", kProgramName, MB_YESNO | MB_ICONQUESTION) == IDYES ? 1 : 0;
     std::string folder = p.startupPath;
-    RunAdding(IDC_FILES_ADD_FOLDERS, false, [&] {
-        AddingHost host;
+    RunAdding(IDC_FILES_ADD_FOLDERS, false, [&](OperationHost& host) {
         ScanFolder(w.files, *w.fs, host, w.addSubfolders != 0, folder);
     });
     w.settings.lastRootFolder = folder;
@@ -226,9 +243,8 @@ INT_PTR CALLBACK FileListPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
             WORD code = HIWORD(wParam);
             WORD id = LOWORD(wParam);
             if (id == 0 && code == kStartupFolderCommand) {
-                BeginAction();
                 OnStartupFolder();
-                EndAction();
+                EndAction();  // the one that showing the page began
                 return TRUE;
             }
             void (*handler)() = nullptr;
@@ -239,9 +255,7 @@ INT_PTR CALLBACK FileListPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
                 case IDC_FILES_REMOVE_ALL: handler = OnRemoveAll; break;
             }
             if (handler == nullptr || code != BN_CLICKED) return FALSE;
-            BeginAction();
-            handler();
-            EndAction();
+            RunAction(handler);
             return TRUE;
         }
     }

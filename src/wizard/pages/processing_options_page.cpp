@@ -7,7 +7,7 @@
 namespace corvane {
 namespace {
 
-constexpr int kStep = 3;
+constexpr int kStep = StepIndex(Step::ProcessingOptions);
 const char* const kModes[] = {"All external links", "Links to image files", "Custom URL mask"};
 const char* const kTargets[] = {"_blank", "_parent", "_self", "_top"};
 
@@ -15,10 +15,10 @@ bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHE
 
 void EnableUseBaseUrl(HWND page) {
     EnableWindow(GetDlgItem(page, IDC_PROC_USE_BASE_URL),
-                 Checked(page, IDC_PROC_ABSOLUTE) && IsChecked(2, IDC_SEARCH_OPT_USE_BASE_URL));
+                 Checked(page, IDC_PROC_ABSOLUTE) && IsChecked(Step::SearchOptions, IDC_SEARCH_OPT_USE_BASE_URL));
 }
 
-bool CustomMask(HWND page) { return SendDlgItemMessageA(page, IDC_PROC_TARGET_MODE, CB_GETCURSEL, 0, 0) == 2; }
+bool CustomMask(HWND page) { return SendDlgItemMessageA(page, IDC_PROC_TARGET_MODE, CB_GETCURSEL, 0, 0) == kTargetCustomMask; }
 
 void EnableTargetAdder(HWND page) {
     bool on = Checked(page, IDC_PROC_TARGET_ENABLE);
@@ -50,11 +50,12 @@ void OnShown(HWND page) {
     EnableFrameButton(IDC_FRAME_NEXT, true);
     EnableFrameButton(IDC_FRAME_PREVIOUS, true);
     EnableUseBaseUrl(page);
-    w.skipInternetCheck = IsChecked(2, IDC_SEARCH_OPT_CHECK_INTERNET) ? 0 : 1;
+    w.skipInternetCheck = IsChecked(Step::SearchOptions, IDC_SEARCH_OPT_CHECK_INTERNET) ? 0 : 1;
     if (w.internet != nullptr) w.internet->Reset();
     w.savedFrom.Clear();
     w.search.Reset();
-    EnableWindow(PageControl(5, IDC_REVIEW_BACKUPS), TRUE);
+    w.secondPass = false;
+    EnableWindow(PageControl(Step::Review, IDC_REVIEW_BACKUPS), TRUE);
 }
 
 }  // namespace

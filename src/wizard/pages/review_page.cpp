@@ -16,7 +16,7 @@
 namespace corvane {
 namespace {
 
-constexpr int kStep = 5;
+constexpr int kStep = StepIndex(Step::Review);
 const char* const kSortMethods[] = {"Unsorted", "By URL", "By action"};
 struct ReviewPage {
     HWND page = nullptr;
@@ -63,7 +63,7 @@ std::int32_t SelectedItem(int* index) {
     return static_cast<std::int32_t>(SendMessageA(List(), LB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
 }
 
-bool Canonicalize() { return IsChecked(3, IDC_PROC_CANONICALIZE); }
+bool Canonicalize() { return IsChecked(Step::ProcessingOptions, IDC_PROC_CANONICALIZE); }
 
 void SelectionUpdate() {
     int index = -1;
@@ -112,11 +112,11 @@ void Sort() {
 // Rebuilds the list (sorting first when asked) with the frame locked and selection notices ignored.
 void Rebuild(bool sort) {
     g_review.updating = true;
-    FrameLock(false, true);
-    if (sort) Sort();
-    Refresh();
-    SelectionUpdate();
-    FrameLock(true, true);
+    RunLocked(EditGroup::Keep, [sort] {
+        if (sort) Sort();
+        Refresh();
+        SelectionUpdate();
+    });
     g_review.updating = false;
 }
 
@@ -181,27 +181,20 @@ void OnInit(HWND page) {
     EnableWindow(Item(IDC_REVIEW_HIDE_DELETE), FALSE);
 }
 
-// Runs a command as the page's action; the frame may complete a close when it ends.
-template <typename Command>
-void AsAction(Command command) {
-    BeginAction();
-    command();
-    EndAction();
-}
-
 bool OnCommand(WORD id, WORD code) {
     if (id == 0 && code == kStartCommand) {
-        AsAction([] { Rebuild(true); });
+        RunAction([] { Rebuild(true); });
+        EndAction();  // the one that showing the page began
         return true;
     }
     switch (id) {
         case IDC_REVIEW_LIST:
             if (code != LBN_SELCHANGE) return false;
-            if (!g_review.updating) AsAction(SelectionUpdate);
+            if (!g_review.updating) RunAction(SelectionUpdate);
             return true;
         case IDC_REVIEW_SORT:
             if (code != CBN_SELENDOK) return false;
-            AsAction([] { Rebuild(true); });
+            RunAction([] { Rebuild(true); });
             return true;
     }
     // Buttons and boxes act on their click only.
@@ -211,22 +204,22 @@ bool OnCommand(WORD id, WORD code) {
         case IDC_REVIEW_HIDE_REPLACE:
         case IDC_REVIEW_HIDE_TARGET:
         case IDC_REVIEW_HIDE_ORPHAN:
-            AsAction([] { Rebuild(false); });
+            RunAction([] { Rebuild(false); });
             return true;
         case IDC_REVIEW_ALLOW_DELETION:
-            AsAction([] {
+            RunAction([] {
                 EnableWindow(Item(IDC_REVIEW_HIDE_DELETE), IsDlgButtonChecked(g_review.page, IDC_REVIEW_ALLOW_DELETION) == BST_CHECKED);
                 Rebuild(false);
             });
             return true;
-        case IDC_REVIEW_BROWSE: AsAction(Browse); return true;
-        case IDC_REVIEW_COPY_OLD: AsAction(CopyOld); return true;
+        case IDC_REVIEW_BROWSE: RunAction(Browse); return true;
+        case IDC_REVIEW_COPY_OLD: RunAction(CopyOld); return true;
         case IDC_REVIEW_DELETE:
-            AsAction([] { SetWindowTextA(Item(IDC_REVIEW_REPLACEMENT), ""); });
+            RunAction([] { SetWindowTextA(Item(IDC_REVIEW_REPLACEMENT), ""); });
             return true;
-        case IDC_REVIEW_MAKE_RELATIVE: AsAction(ApplyEdit); return true;
+        case IDC_REVIEW_MAKE_RELATIVE: RunAction(ApplyEdit); return true;
         case IDC_REVIEW_APPLY:
-            AsAction([] {
+            RunAction([] {
                 ApplyEdit();
                 SelectionUpdate();
             });

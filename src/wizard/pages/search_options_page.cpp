@@ -8,7 +8,7 @@
 namespace corvane {
 namespace {
 
-constexpr int kStep = 2;
+constexpr int kStep = StepIndex(Step::SearchOptions);
 
 void EnableBaseUrl(HWND page) {
     EnableWindow(GetDlgItem(page, IDC_SEARCH_OPT_BASE_URL), IsDlgButtonChecked(page, IDC_SEARCH_OPT_USE_BASE_URL) == BST_CHECKED);

@@ -59,17 +59,18 @@ void OnShown() {
 
 void Focus(int id) { SetFocus(FrameButton(id)); }
 
+// Ends the action that showing the page began.
 void OnStart() {
     WizardState& w = Wizard();
-    BeginAction();
-    FrameLock(false, false);
-    const SearchOptions search = ReadSearchOptions();
-    const ProcessingOptions processing = ReadProcessingOptions();
-    EngineContext ctx{w.links, w.files, w.savedFrom, search, processing, *g_search.host, w.search.rootPath,
-                      w.skipInternetCheck != 0, g_search.internet.get()};
-    int result = RunSearch(ctx, *w.fs, w.search);
-    g_search.host->Flush();
-    FrameLock(true, false);
+    int result = 0;
+    RunLocked(EditGroup::Restore, [&] {
+        const SearchOptions search = ReadSearchOptions();
+        const ProcessingOptions processing = ReadProcessingOptions();
+        EngineContext ctx{w.links, w.files, w.savedFrom, search, processing, *g_search.host, w.search.rootPath,
+                          w.skipInternetCheck != 0, g_search.internet.get()};
+        result = RunSearch(ctx, *w.fs, w.search);
+        g_search.host->Flush();
+    });
     if (result == kSearchChanges) {
         Dialogs().FlashIfInBackground(w.frame);
         EnableFrameButton(IDC_FRAME_NEXT, true);
