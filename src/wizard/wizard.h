@@ -51,9 +51,8 @@ struct WizardState {
     SearchState search;                  // rootPath and counts; reset by page 4 when shown
     InternetCheck* internet = nullptr;   // its caches are reset by page 4 when shown
 
-    // Page 2
+    // Page 2's "Add subfolders too", kept between its folder browsers.
     int addSubfolders = 1;
-    int fileListExtent = 0;
 
     InternetGetConnectedStateFn internetGetConnectedState = nullptr;
     InternetGoOnlineFn internetGoOnline = nullptr;
@@ -122,19 +121,6 @@ std::string ControlText(HWND control);
 // Every page's controls that are kept between runs, filled from / read into the settings.
 void FillPageFromSettings(HWND page, int step, const Settings& settings);
 void ReadPagesIntoSettings(Settings* settings);
-
-// Tooltip set n: 0 the frame's, n+1 the page of index n.
-void AddWizardTooltips(HWND window, int set);
-
-// Page procedures, by step index.
-INT_PTR CALLBACK WelcomePageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK FileListPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK SearchOptionsPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK ProcessingOptionsPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK SearchPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK ReviewPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK DeletionPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK ApplyPageProc(HWND, UINT, WPARAM, LPARAM);
 
 // Page 2's operations the other pages use.
 void WidenFileList(const std::string& text);

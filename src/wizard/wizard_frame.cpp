@@ -9,6 +9,8 @@
 #include "shell/single_instance.h"
 #include "shell/user_dialogs.h"
 #include "corvane_ids.h"
+#include "shell/tooltips.h"
+#include "wizard/pages/page.h"
 #include "wizard/picture_loader.h"
 #include "wizard/side_picture.h"
 #include "wizard/wizard.h"
@@ -20,18 +22,24 @@ struct PageInfo {
     int dialog;
     const char* title;
     const char* helpTopic;
-    DLGPROC proc;
+    std::unique_ptr<WizardPage> (*make)();
 };
 
 const PageInfo kPages[kStepCount] = {
-    {IDD_WELCOME, "Welcome to Corvane!", "fix1.htm", WelcomePageProc},
-    {IDD_FILE_LIST, "Add Files for Processing", "fix2.htm", FileListPageProc},
-    {IDD_SEARCH_OPTIONS, "Search Properties", "fix3.htm", SearchOptionsPageProc},
-    {IDD_PROCESSING_OPTIONS, "Processing Options", "fix4.htm", ProcessingOptionsPageProc},
-    {IDD_SEARCH, "Searching for Broken URL's", "fix4.htm", SearchPageProc},
-    {IDD_REVIEW, "Search Results", "fix5.htm", ReviewPageProc},
-    {IDD_DELETION, "Link Deletion Properties", "fix6.htm", DeletionPageProc},
-    {IDD_APPLY, "Processing Broken URL's", "fix7.htm", ApplyPageProc},
+    {IDD_WELCOME, "Welcome to Corvane!", "fix1.htm", MakeWelcomePage},
+    {IDD_FILE_LIST, "Add Files for Processing", "fix2.htm", MakeFileListPage},
+    {IDD_SEARCH_OPTIONS, "Search Properties", "fix3.htm", MakeSearchOptionsPage},
+    {IDD_PROCESSING_OPTIONS, "Processing Options", "fix4.htm", MakeProcessingOptionsPage},
+    {IDD_SEARCH, "Searching for Broken URL's", "fix4.htm", MakeSearchPage},
+    {IDD_REVIEW, "Search Results", "fix5.htm", MakeReviewPage},
+    {IDD_DELETION, "Link Deletion Properties", "fix6.htm", MakeDeletionPage},
+    {IDD_APPLY, "Processing Broken URL's", "fix7.htm", MakeApplyPage},
+};
+
+const TooltipTool kFrameTools[] = {
+    {IDC_FRAME_ABOUT, 0, "Some information about Corvane"}, {IDC_FRAME_HELP, 1, "Show reference"},
+    {IDC_FRAME_RESTAVO, 2, "Run the Restavo utility"},      {IDC_FRAME_PREVIOUS, 3, "Move one step backward"},
+    {IDC_FRAME_NEXT, 4, "Move one step forward"},           {IDC_FRAME_EXIT, 5, "Get outta here"},
 };
 
 // The controls the lock governs, in order: on the frame itself, or on a page, and the id.
@@ -64,10 +72,6 @@ struct LockState {
 };
 LockState g_lock;
 
-// The connected-state flag that says the system is set to work off line.
-constexpr DWORD kInternetConnectionOffline = 0x20;
-
-const char* const kApplyQuestion = "Now the changes will be applied permanently\nAre you sure that everything is correct?";
 const char* const kQueuedQuestion = "Some changes are queued for application. Do you really want to exit?";
 
 HWND GovernedWindow(const Governed& g) {
@@ -95,10 +99,6 @@ int Ask(const char* question) {
     return Dialogs().MessageBox(Wizard().frame, question, kProgramName, MB_YESNO | MB_ICONQUESTION);
 }
 
-void Refuse(const char* text) {
-    Dialogs().MessageBox(Wizard().frame, text, kProgramName, MB_OK | MB_ICONERROR);
-}
-
 void SetTitle() {
     std::string title = std::string(kProgramName) + " - " + kPages[Wizard().currentStep].title;
     SetWindowTextA(Wizard().frame, title.c_str());
@@ -113,53 +113,10 @@ void ShowStep(Step step, bool animated) {
     SetTitle();
 }
 
-// The check of the page being left; false refuses the move.
+// The page being left decides whether it may be left.
 bool MayLeave(Step step) {
-    WizardState& w = Wizard();
-    switch (step) {
-        case Step::SearchOptions:
-            if (IsChecked(Step::SearchOptions, IDC_SEARCH_OPT_USE_BASE_URL)) {
-                std::string base = ControlText(PageControl(Step::SearchOptions, IDC_SEARCH_OPT_BASE_URL));
-                if (base.empty()) {
-                    Refuse("You have not entered the base URL!");
-                    return false;
-                }
-                if (base.find("://") == std::string::npos) {
-                    Refuse("The base URL does not contain a protocol name!");
-                    return false;
-                }
-            }
-            return true;
-        case Step::ProcessingOptions:
-            if (IsChecked(Step::ProcessingOptions, IDC_PROC_TARGET_ENABLE) &&
-                ControlText(PageControl(Step::ProcessingOptions, IDC_PROC_TARGET)).empty()) {
-                Refuse("The \"Target\" field cannot be empty!");
-                return false;
-            }
-            if (IsChecked(Step::SearchOptions, IDC_SEARCH_OPT_CHECK_INTERNET) && w.internetGetConnectedState != nullptr &&
-                w.internetGoOnline != nullptr) {
-                DWORD flags = 0;
-                w.internetGetConnectedState(&flags, 0);
-                char blank[] = "blank:";
-                if ((flags & kInternetConnectionOffline) != 0 && !w.internetGoOnline(blank, w.frame, 0)) w.skipInternetCheck = 1;
-            }
-            return true;
-        case Step::Review:
-            return IsChecked(Step::Review, IDC_REVIEW_ALLOW_DELETION) || Ask(kApplyQuestion) != IDNO;
-        case Step::Deletion: {
-            bool imageEmpty = IsChecked(Step::Deletion, IDC_DEL_IMAGE_REPLACE) &&
-                              ControlText(PageControl(Step::Deletion, IDC_DEL_IMAGE_URL)).empty();
-            bool backgroundEmpty = IsChecked(Step::Deletion, IDC_DEL_BACKGROUND_REPLACE) &&
-                                   ControlText(PageControl(Step::Deletion, IDC_DEL_BACKGROUND_URL)).empty();
-            if (imageEmpty || backgroundEmpty) {
-                Refuse("The replacement URL cannot be empty!");
-                return false;
-            }
-            return Ask(kApplyQuestion) != IDNO;
-        }
-        default:
-            return true;
-    }
+    WizardPage* page = WizardPage::From(PageWindow(step));
+    return page == nullptr || page->MayLeave();
 }
 
 void OnNext() {
@@ -293,15 +250,14 @@ void OnInitDialog(HWND frame) {
     SetClassLongPtrA(GetDlgItem(frame, IDC_FRAME_PICTURE), GCLP_HBRBACKGROUND, 0);
 
     for (int i = 0; i < kStepCount; ++i) {
-        HWND page = CreateDialogParamA(p.instance, MAKEINTRESOURCEA(kPages[i].dialog), frame, kPages[i].proc, 0);
+        HWND page = WizardPage::Create(kPages[i].make(), p.instance, kPages[i].dialog, frame);
         if (page == nullptr) EmergencyQuit("Cannot create the step window!");
         w.pageWindow[i] = page;
         RECT at = {105, 5, 0, 0};
         MapDialogRect(frame, &at);
         SetWindowPos(page, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
-        AddWizardTooltips(page, i + 1);
     }
-    AddWizardTooltips(frame, 0);
+    AddTooltips(frame, kFrameTools);
     if (!p.startupPath.empty()) {
         w.currentStep = StepIndex(Step::FileList);
         // The side picture names the step the wizard opens on.
