@@ -169,7 +169,8 @@ void SetUpStepPicture(HINSTANCE instance, HWND frame, int controlId) {
     s.placeY = (ClientHeight() - LandscapeHeight()) / 2;
 }
 
-void ShowStepPicture(int step, bool animated) {
+void ShowStepPicture(Step shown, bool animated) {
+    const int step = StepIndex(shown);
     SidePicture& s = g_side;
     if (step < 0 || step >= kLabelCount) return;
     if (animated) {

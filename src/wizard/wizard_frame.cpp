@@ -108,7 +108,7 @@ Step CurrentStep() { return static_cast<Step>(Wizard().currentStep); }
 
 void ShowStep(Step step, bool animated) {
     Wizard().currentStep = StepIndex(step);
-    ShowStepPicture(StepIndex(step), animated);
+    ShowStepPicture(step, animated);
     ShowWindow(PageWindow(step), SW_SHOW);
     SetTitle();
 }
@@ -246,7 +246,7 @@ void OnInitDialog(HWND frame) {
     if (loaded != kSettingsDone) EmergencyQuit(SettingsFailureText(loaded));
 
     SetUpStepPicture(p.instance, frame, IDC_FRAME_PICTURE);
-    ShowStepPicture(StepIndex(Step::Welcome), false);
+    ShowStepPicture(Step::Welcome, false);
     SetClassLongPtrA(GetDlgItem(frame, IDC_FRAME_PICTURE), GCLP_HBRBACKGROUND, 0);
 
     for (int i = 0; i < kStepCount; ++i) {
@@ -261,7 +261,7 @@ void OnInitDialog(HWND frame) {
     if (!p.startupPath.empty()) {
         w.currentStep = StepIndex(Step::FileList);
         // The side picture names the step the wizard opens on.
-        ShowStepPicture(StepIndex(Step::FileList), false);
+        ShowStepPicture(Step::FileList, false);
     }
     ShowWindow(PageWindow(CurrentStep()), SW_SHOW);
     SetTitle();

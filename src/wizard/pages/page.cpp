@@ -11,13 +11,10 @@ constexpr const char* kPageProperty = "CorvanePage";
 }  // namespace
 
 HWND WizardPage::Create(std::unique_ptr<WizardPage> page, HINSTANCE instance, int dialogId, HWND frame) {
-    WizardPage* raw = page.release();
-    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(dialogId), frame, Proc, reinterpret_cast<LPARAM>(raw));
-    if (dialog == nullptr) {
-        delete raw;
-        return nullptr;
-    }
-    raw->AddTools();
+    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(dialogId), frame, Proc, reinterpret_cast<LPARAM>(page.get()));
+    if (dialog == nullptr) return nullptr;  // a dialog destroyed while it was made has not taken the page
+    page->ownedByDialog_ = true;
+    page.release()->AddTools();
     return dialog;
 }
 
@@ -53,7 +50,7 @@ INT_PTR CALLBACK WizardPage::Proc(HWND dialog, UINT message, WPARAM wParam, LPAR
             return page->OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
         case WM_NCDESTROY:
             RemovePropA(dialog, kPageProperty);
-            delete page;
+            if (page->ownedByDialog_) delete page;
             return FALSE;
     }
     return page->OnMessage(message, wParam, lParam);

@@ -69,6 +69,7 @@ private:
     static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND window_ = nullptr;
+    bool ownedByDialog_ = false;
 };
 
 // The eight pages, by step.
