@@ -17,3 +17,20 @@ int TextWidth(HWND dialog, const std::string& text) {
 }
 
 }  // namespace corvane
+
+namespace corvane {
+
+void ListWidth::Reset() {
+    extent_ = 0;
+    SendDlgItemMessageA(dialog_, listId_, LB_SETHORIZONTALEXTENT, 0, 0);
+}
+
+void ListWidth::Widen(const std::string& text) {
+    const int width = TextWidth(dialog_, text);
+    if (width <= extent_) return;
+    extent_ = width;
+    SendDlgItemMessageA(dialog_, listId_, LB_SETHORIZONTALEXTENT,
+                        static_cast<WPARAM>(extent_ + GetSystemMetrics(SM_CXVSCROLL)), 0);
+}
+
+}  // namespace corvane

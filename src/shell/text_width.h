@@ -12,3 +12,21 @@ namespace corvane {
 int TextWidth(HWND dialog, const std::string& text);
 
 }  // namespace corvane
+
+namespace corvane {
+
+// A list box's horizontal extent: the widest row measured since the last reset, in the dialog's
+// font, plus the width of a vertical scroll bar.
+class ListWidth {
+public:
+    ListWidth(HWND dialog, int listId) : dialog_(dialog), listId_(listId) {}
+    void Reset();
+    void Widen(const std::string& text);
+
+private:
+    HWND dialog_;
+    int listId_;
+    int extent_ = 0;
+};
+
+}  // namespace corvane

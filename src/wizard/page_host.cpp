@@ -33,11 +33,7 @@ void PageHost::AddLogLine(const std::string& text, bool append) {
     }
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
 
-    const int width = TextWidth(page_, line);
-    if (width > logExtent_) {
-        logExtent_ = width;
-        SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(logExtent_ + GetSystemMetrics(SM_CXVSCROLL)), 0);
-    }
+    logWidth_.Widen(line);
 }
 
 void PageHost::Flush() {
@@ -99,8 +95,7 @@ void PageHost::ClearLog() {
     Flush();
     HWND list = GetDlgItem(page_, controls_.log);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    SendMessageA(list, LB_SETHORIZONTALEXTENT, 0, 0);
-    logExtent_ = 0;
+    logWidth_.Reset();
 }
 
 }  // namespace corvane

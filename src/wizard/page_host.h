@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "platform/operation_host.h"
+#include "shell/text_width.h"
 
 namespace corvane {
 
@@ -16,7 +17,7 @@ struct PageHostControls {
 
 class PageHost : public OperationHost {
 public:
-    PageHost(HWND page, PageHostControls controls) : page_(page), controls_(controls) {}
+    PageHost(HWND page, PageHostControls controls) : page_(page), controls_(controls), logWidth_(page, controls.log) {}
     PageHost(const PageHost&) = delete;
     PageHost& operator=(const PageHost&) = delete;
 
@@ -47,7 +48,7 @@ private:
 
     HWND page_;
     PageHostControls controls_;
-    int logExtent_ = 0;
+    ListWidth logWidth_;
     bool batching_ = false;  // the log is not redrawn until the next Flush
     ULONGLONG lastFlush_ = 0;
     Bar overall_, file_;

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "wizard/gdi_object.h"
+
 namespace corvane {
 namespace {
 
@@ -127,32 +129,28 @@ int DecodePicture(const void* data, std::size_t size, HWND window, HBITMAP* colo
     HDC dc = GetDC(window);
     void* colourBits = nullptr;
     void* alphaBits = nullptr;
-    HBITMAP newColour = MakeDib(dc, w, h, channels * 8, &colourBits);
-    HBITMAP newAlpha = nullptr;
+    GdiObject<HBITMAP> newColour(MakeDib(dc, w, h, channels * 8, &colourBits));
+    GdiObject<HBITMAP> newAlpha;
     int result = kPictureDone;
     DIBSECTION info;
-    if (newColour == nullptr) result = kPictureNoBitmap;
-    else if (colourInfo != nullptr && GetObjectA(newColour, sizeof info, &info) != sizeof info) result = kPictureNoDescription;
+    if (newColour.get() == nullptr) result = kPictureNoBitmap;
+    else if (colourInfo != nullptr && GetObjectA(newColour.get(), sizeof info, &info) != sizeof info) result = kPictureNoDescription;
     else if (colourInfo != nullptr) *colourInfo = info;
     if (result == kPictureDone && alpha != nullptr) {
-        newAlpha = MakeDib(dc, w, h, 8, &alphaBits);
-        if (newAlpha == nullptr) result = kPictureNoBitmap;
-        else if (alphaInfo != nullptr && GetObjectA(newAlpha, sizeof info, &info) != sizeof info) result = kPictureNoDescription;
+        newAlpha = GdiObject<HBITMAP>(MakeDib(dc, w, h, 8, &alphaBits));
+        if (newAlpha.get() == nullptr) result = kPictureNoBitmap;
+        else if (alphaInfo != nullptr && GetObjectA(newAlpha.get(), sizeof info, &info) != sizeof info) result = kPictureNoDescription;
         else if (alphaInfo != nullptr) *alphaInfo = info;
     }
     ReleaseDC(window, dc);
-    if (result != kPictureDone) {
-        if (newColour != nullptr) DeleteObject(newColour);
-        if (newAlpha != nullptr) DeleteObject(newAlpha);
-        return result;
-    }
+    if (result != kPictureDone) return result;
 
     auto* pixels = static_cast<unsigned char*>(colourBits);
     std::memset(pixels, 0, static_cast<std::size_t>(RowBytes(w, channels * 8)) * h);
     const int rgb[3] = {2, 1, 0};  // blue, green, red from red, green, blue
     const int grey[1] = {0};
     CopyPlanes(image, channels == 3 ? rgb : grey, channels, pixels, w, h);
-    if (newAlpha != nullptr) {
+    if (newAlpha.get() != nullptr) {
         auto* plane = static_cast<unsigned char*>(alphaBits);
         // Without a component to read, the alpha plane is opaque rather than made up.
         std::memset(plane, hasAlpha ? 0 : 0xFF, static_cast<std::size_t>(RowBytes(w, 8)) * h);
@@ -162,10 +160,10 @@ int DecodePicture(const void* data, std::size_t size, HWND window, HBITMAP* colo
     GdiFlush();
 
     if (*colour != nullptr) DeleteObject(*colour);
-    *colour = newColour;
+    *colour = newColour.release();
     if (alpha != nullptr) {
         if (*alpha != nullptr) DeleteObject(*alpha);
-        *alpha = newAlpha;
+        *alpha = newAlpha.release();
     }
     return kPictureDone;
 }

@@ -8,6 +8,7 @@
 
 #include "corvane_ids.h"
 #include "pictures/blend_table.h"
+#include "wizard/gdi_object.h"
 #include "wizard/picture_loader.h"
 
 namespace corvane {
@@ -168,7 +169,8 @@ void SetUpStepPicture(HINSTANCE instance, HWND frame, int controlId) {
     s.placeY = (ClientHeight() - LandscapeHeight()) / 2;
 }
 
-void ShowStepPicture(int step, bool animated) {
+void ShowStepPicture(Step shown, bool animated) {
+    const int step = StepIndex(shown);
     SidePicture& s = g_side;
     if (step < 0 || step >= kLabelCount) return;
     if (animated) {
@@ -192,7 +194,8 @@ void ShowStepPicture(int step, bool animated) {
 
 void PaintStepPicture(HDC dc) {
     SidePicture& s = g_side;
-    HDC memory = CreateCompatibleDC(dc);
+    GdiObject<HDC> holder(CreateCompatibleDC(dc));
+    HDC memory = holder.get();
     if (memory == nullptr) return;
     if (s.directDraw != nullptr) s.directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
     HGDIOBJ old = nullptr;
@@ -207,7 +210,6 @@ void PaintStepPicture(HDC dc) {
         BitBlt(dc, s.placeX, s.placeY + landscapeRows, LabelWidth(), LabelHeight(), memory, 0, 0, SRCCOPY);
     }
     if (old != nullptr) SelectObject(memory, old);
-    DeleteDC(memory);
 }
 
 // For the tests: where the animation stands.

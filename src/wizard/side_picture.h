@@ -3,13 +3,15 @@
 
 #include <windows.h>
 
+#include "wizard/step.h"
+
 namespace corvane {
 
 // Loads the landscape and the eight step labels, opens DirectDraw for the vertical blank when it can,
 // and places the picture in the control.
 void SetUpStepPicture(HINSTANCE instance, HWND frame, int controlId);
-// Step index 0-7; animated: the landscape slides and the label cross-fades on timer 222 of the control.
-void ShowStepPicture(int step, bool animated);
+// Animated: the landscape slides and the label cross-fades on timer 222 of the control.
+void ShowStepPicture(Step shown, bool animated);
 // The landscape above the composed label strip; the rest of the control is left alone.
 void PaintStepPicture(HDC dc);
 

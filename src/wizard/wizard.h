@@ -13,6 +13,7 @@
 #include "engine/search_driver.h"
 #include "filelist/file_list.h"
 #include "platform/file_system.h"
+#include "platform/operation_host.h"
 #include "platform/settings_store.h"
 #include "settings/settings.h"
 #include "wizard/step.h"
@@ -31,6 +32,9 @@ struct WizardState {
     int currentStep = 0;
     HWND pageWindow[kStepCount] = {};
     int actionRunning = 0;
+    int actionDepth = 0;  // commands nested inside a running operation; the outermost one ends it
+    // Steps 5 to 8 run again over the rewritten site, without new backups.
+    bool secondPass = false;
     int skipInternetCheck = 0;
     // The frame was asked to close while an operation ran: the operation stops at its next poll,
     // then the close completes.
@@ -47,9 +51,8 @@ struct WizardState {
     SearchState search;                  // rootPath and counts; reset by page 4 when shown
     InternetCheck* internet = nullptr;   // its caches are reset by page 4 when shown
 
-    // Page 2
+    // Page 2's "Add subfolders too", kept between its folder browsers.
     int addSubfolders = 1;
-    int fileListExtent = 0;
 
     InternetGetConnectedStateFn internetGetConnectedState = nullptr;
     InternetGoOnlineFn internetGoOnline = nullptr;
@@ -68,20 +71,48 @@ INT_PTR RunWizardFrame(HINSTANCE instance);
 // The frame's dialog procedure, for tests that make the frame modeless.
 INT_PTR CALLBACK WizardFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The governed controls disabled (restore false) or given back their saved states (restore
-// true); keepEditGroup leaves page 6's replacement editor as it is.
-void FrameLock(bool restore, bool keepEditGroup);
+// Whether unlocking gives page 6's replacement editor back its saved states or leaves it as the
+// page has set it meanwhile.
+enum class EditGroup { Restore, Keep };
+
+// The governed controls: their states saved, then disabled; given back by UnlockFrame.
+void LockFrame();
+void UnlockFrame(EditGroup editGroup = EditGroup::Restore);
 void EnableFrameButton(int id, bool enabled);
 HWND FrameButton(int id);
+HWND PageWindow(Step step);
+HWND PageControl(Step step, int control);
+bool IsChecked(Step step, int control);
+// By step index, for the option tables that are kept by index.
 HWND PageControl(int step, int control);
 bool IsChecked(int step, int control);
 
-// Marks a page's long operation; EndAction completes a close that came meanwhile.
+// Marks a page's long operation. Actions nest: a command handled while an operation pumps
+// messages begins and ends its own, and only the outermost end clears actionRunning and
+// completes a close that came meanwhile.
 void BeginAction();
 void EndAction();
 
-// Dispatches what is waiting; 1 when ESC, 2 when F10 is held while the frame is in front.
-// Also 1 once the frame has been asked to close.
+// Runs a page's command as an action.
+template <typename Work>
+void RunAction(Work work) {
+    BeginAction();
+    work();
+    EndAction();
+}
+
+// Runs a page's long operation: the action marked, the frame locked around `work`, then unlocked.
+template <typename Work>
+void RunLocked(EditGroup editGroup, Work work) {
+    RunAction([&] {
+        LockFrame();
+        work();
+        UnlockFrame(editGroup);
+    });
+}
+
+// Dispatches what is waiting; kPollStop when ESC, kPollSkip when F10 is held while the frame is
+// in front. Also kPollStop once the frame has been asked to close.
 int PumpMessages();
 
 // The text of a control, whole.
@@ -90,19 +121,6 @@ std::string ControlText(HWND control);
 // Every page's controls that are kept between runs, filled from / read into the settings.
 void FillPageFromSettings(HWND page, int step, const Settings& settings);
 void ReadPagesIntoSettings(Settings* settings);
-
-// Tooltip set n: 0 the frame's, n+1 the page of index n.
-void AddWizardTooltips(HWND window, int set);
-
-// Page procedures, by step index.
-INT_PTR CALLBACK WelcomePageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK FileListPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK SearchOptionsPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK ProcessingOptionsPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK SearchPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK ReviewPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK DeletionPageProc(HWND, UINT, WPARAM, LPARAM);
-INT_PTR CALLBACK ApplyPageProc(HWND, UINT, WPARAM, LPARAM);
 
 // Page 2's operations the other pages use.
 void WidenFileList(const std::string& text);

@@ -9,6 +9,8 @@
 #include "shell/single_instance.h"
 #include "shell/user_dialogs.h"
 #include "corvane_ids.h"
+#include "shell/tooltips.h"
+#include "wizard/pages/page.h"
 #include "wizard/picture_loader.h"
 #include "wizard/side_picture.h"
 #include "wizard/wizard.h"
@@ -20,39 +22,45 @@ struct PageInfo {
     int dialog;
     const char* title;
     const char* helpTopic;
-    DLGPROC proc;
+    std::unique_ptr<WizardPage> (*make)();
 };
 
 const PageInfo kPages[kStepCount] = {
-    {IDD_WELCOME, "Welcome to Corvane!", "fix1.htm", WelcomePageProc},
-    {IDD_FILE_LIST, "Add Files for Processing", "fix2.htm", FileListPageProc},
-    {IDD_SEARCH_OPTIONS, "Search Properties", "fix3.htm", SearchOptionsPageProc},
-    {IDD_PROCESSING_OPTIONS, "Processing Options", "fix4.htm", ProcessingOptionsPageProc},
-    {IDD_SEARCH, "Searching for Broken URL's", "fix4.htm", SearchPageProc},
-    {IDD_REVIEW, "Search Results", "fix5.htm", ReviewPageProc},
-    {IDD_DELETION, "Link Deletion Properties", "fix6.htm", DeletionPageProc},
-    {IDD_APPLY, "Processing Broken URL's", "fix7.htm", ApplyPageProc},
+    {IDD_WELCOME, "Welcome to Corvane!", "fix1.htm", MakeWelcomePage},
+    {IDD_FILE_LIST, "Add Files for Processing", "fix2.htm", MakeFileListPage},
+    {IDD_SEARCH_OPTIONS, "Search Properties", "fix3.htm", MakeSearchOptionsPage},
+    {IDD_PROCESSING_OPTIONS, "Processing Options", "fix4.htm", MakeProcessingOptionsPage},
+    {IDD_SEARCH, "Searching for Broken URL's", "fix4.htm", MakeSearchPage},
+    {IDD_REVIEW, "Search Results", "fix5.htm", MakeReviewPage},
+    {IDD_DELETION, "Link Deletion Properties", "fix6.htm", MakeDeletionPage},
+    {IDD_APPLY, "Processing Broken URL's", "fix7.htm", MakeApplyPage},
 };
 
-constexpr int kFrameWindow = -1;
-constexpr int kReviewStep = 5;
+const TooltipTool kFrameTools[] = {
+    {IDC_FRAME_ABOUT, 0, "Some information about Corvane"}, {IDC_FRAME_HELP, 1, "Show reference"},
+    {IDC_FRAME_RESTAVO, 2, "Run the Restavo utility"},      {IDC_FRAME_PREVIOUS, 3, "Move one step backward"},
+    {IDC_FRAME_NEXT, 4, "Move one step forward"},           {IDC_FRAME_EXIT, 5, "Get outta here"},
+};
 
-// The controls FrameLock governs, in order: the window (the frame, or a page by step index) and the id.
+// The controls the lock governs, in order: on the frame itself, or on a page, and the id.
 struct Governed {
-    int step;
+    bool onFrame;
+    Step step;
     int id;
 };
+constexpr Governed Frame(int id) { return {true, Step::Welcome, id}; }
+constexpr Governed On(Step step, int id) { return {false, step, id}; }
 const Governed kGoverned[] = {
-    {kFrameWindow, IDC_FRAME_ABOUT},       {kFrameWindow, IDC_FRAME_HELP},
-    {kFrameWindow, IDC_FRAME_PREVIOUS},    {kFrameWindow, IDC_FRAME_NEXT},
-    {kFrameWindow, IDC_FRAME_EXIT},        {1, IDC_FILES_ADD_FILES},
-    {1, IDC_FILES_ADD_FOLDERS},            {kReviewStep, IDC_REVIEW_HIDE_DELETE},
-    {kReviewStep, IDC_REVIEW_HIDE_REPLACE}, {kReviewStep, IDC_REVIEW_HIDE_ORPHAN},
-    {kReviewStep, IDC_REVIEW_HIDE_TARGET}, {kReviewStep, IDC_REVIEW_ALLOW_DELETION},
-    {kReviewStep, IDC_REVIEW_SORT},        {kReviewStep, IDC_REVIEW_REPLACEMENT},
-    {kReviewStep, IDC_REVIEW_APPLY},       {kReviewStep, IDC_REVIEW_BROWSE},
-    {kReviewStep, IDC_REVIEW_COPY_OLD},    {kReviewStep, IDC_REVIEW_DELETE},
-    {kReviewStep, IDC_REVIEW_MAKE_RELATIVE}, {kFrameWindow, IDC_FRAME_RESTAVO},
+    Frame(IDC_FRAME_ABOUT),    Frame(IDC_FRAME_HELP),
+    Frame(IDC_FRAME_PREVIOUS), Frame(IDC_FRAME_NEXT),
+    Frame(IDC_FRAME_EXIT),     On(Step::FileList, IDC_FILES_ADD_FILES),
+    On(Step::FileList, IDC_FILES_ADD_FOLDERS), On(Step::Review, IDC_REVIEW_HIDE_DELETE),
+    On(Step::Review, IDC_REVIEW_HIDE_REPLACE), On(Step::Review, IDC_REVIEW_HIDE_ORPHAN),
+    On(Step::Review, IDC_REVIEW_HIDE_TARGET),  On(Step::Review, IDC_REVIEW_ALLOW_DELETION),
+    On(Step::Review, IDC_REVIEW_SORT),         On(Step::Review, IDC_REVIEW_REPLACEMENT),
+    On(Step::Review, IDC_REVIEW_APPLY),        On(Step::Review, IDC_REVIEW_BROWSE),
+    On(Step::Review, IDC_REVIEW_COPY_OLD),     On(Step::Review, IDC_REVIEW_DELETE),
+    On(Step::Review, IDC_REVIEW_MAKE_RELATIVE), Frame(IDC_FRAME_RESTAVO),
 };
 constexpr std::size_t kGovernedCount = sizeof kGoverned / sizeof kGoverned[0];
 constexpr std::size_t kNextSlot = 3, kPreviousSlot = 2;
@@ -64,16 +72,15 @@ struct LockState {
 };
 LockState g_lock;
 
-const char* const kApplyQuestion = "Now the changes will be applied permanently\nAre you sure that everything is correct?";
 const char* const kQueuedQuestion = "Some changes are queued for application. Do you really want to exit?";
 
 HWND GovernedWindow(const Governed& g) {
-    HWND owner = g.step == kFrameWindow ? Wizard().frame : Wizard().pageWindow[g.step];
+    HWND owner = g.onFrame ? Wizard().frame : PageWindow(g.step);
     return owner != nullptr ? GetDlgItem(owner, g.id) : nullptr;
 }
 
 bool IsEditGroup(const Governed& g) {
-    if (g.step != kReviewStep) return false;
+    if (g.onFrame || g.step != Step::Review) return false;
     for (int id : {IDC_REVIEW_REPLACEMENT, IDC_REVIEW_APPLY, IDC_REVIEW_BROWSE, IDC_REVIEW_COPY_OLD,
                    IDC_REVIEW_DELETE, IDC_REVIEW_MAKE_RELATIVE})
         if (g.id == id) return true;
@@ -92,102 +99,58 @@ int Ask(const char* question) {
     return Dialogs().MessageBox(Wizard().frame, question, kProgramName, MB_YESNO | MB_ICONQUESTION);
 }
 
-void Refuse(const char* text) {
-    Dialogs().MessageBox(Wizard().frame, text, kProgramName, MB_OK | MB_ICONERROR);
-}
-
 void SetTitle() {
     std::string title = std::string(kProgramName) + " - " + kPages[Wizard().currentStep].title;
     SetWindowTextA(Wizard().frame, title.c_str());
 }
 
-void ShowStep(int step, bool animated) {
-    WizardState& w = Wizard();
-    w.currentStep = step;
+Step CurrentStep() { return static_cast<Step>(Wizard().currentStep); }
+
+void ShowStep(Step step, bool animated) {
+    Wizard().currentStep = StepIndex(step);
     ShowStepPicture(step, animated);
-    ShowWindow(w.pageWindow[step], SW_SHOW);
+    ShowWindow(PageWindow(step), SW_SHOW);
     SetTitle();
 }
 
-bool SecondPassMarked() { return !IsWindowEnabled(PageControl(kReviewStep, IDC_REVIEW_BACKUPS)); }
-
-// The check of the page being left; false refuses the move.
-bool MayLeave(int step) {
-    WizardState& w = Wizard();
-    switch (step) {
-        case 2:
-            if (IsChecked(2, IDC_SEARCH_OPT_USE_BASE_URL)) {
-                std::string base = ControlText(PageControl(2, IDC_SEARCH_OPT_BASE_URL));
-                if (base.empty()) {
-                    Refuse("You have not entered the base URL!");
-                    return false;
-                }
-                if (base.find("://") == std::string::npos) {
-                    Refuse("The base URL does not contain a protocol name!");
-                    return false;
-                }
-            }
-            return true;
-        case 3:
-            if (IsChecked(3, IDC_PROC_TARGET_ENABLE) && ControlText(PageControl(3, IDC_PROC_TARGET)).empty()) {
-                Refuse("The \"Target\" field cannot be empty!");
-                return false;
-            }
-            if (IsChecked(2, IDC_SEARCH_OPT_CHECK_INTERNET) && w.internetGetConnectedState != nullptr &&
-                w.internetGoOnline != nullptr) {
-                DWORD flags = 0;
-                w.internetGetConnectedState(&flags, 0);
-                char blank[] = "blank:";
-                if ((flags & 0x20) != 0 && !w.internetGoOnline(blank, w.frame, 0)) w.skipInternetCheck = 1;
-            }
-            return true;
-        case 5:
-            return IsChecked(kReviewStep, IDC_REVIEW_ALLOW_DELETION) || Ask(kApplyQuestion) != IDNO;
-        case 6: {
-            bool imageEmpty = IsChecked(6, IDC_DEL_IMAGE_REPLACE) && ControlText(PageControl(6, IDC_DEL_IMAGE_URL)).empty();
-            bool backgroundEmpty = IsChecked(6, IDC_DEL_BACKGROUND_REPLACE) &&
-                                   ControlText(PageControl(6, IDC_DEL_BACKGROUND_URL)).empty();
-            if (imageEmpty || backgroundEmpty) {
-                Refuse("The replacement URL cannot be empty!");
-                return false;
-            }
-            return Ask(kApplyQuestion) != IDNO;
-        }
-        default:
-            return true;
-    }
+// The page being left decides whether it may be left.
+bool MayLeave(Step step) {
+    WizardPage* page = WizardPage::From(PageWindow(step));
+    return page == nullptr || page->MayLeave();
 }
 
 void OnNext() {
     WizardState& w = Wizard();
-    int step = w.currentStep;
+    Step step = CurrentStep();
     if (!MayLeave(step)) return;
-    ShowWindow(w.pageWindow[step], SW_HIDE);
-    int next = step + 1;
-    if (step == 7) {
+    ShowWindow(PageWindow(step), SW_HIDE);
+    Step next = static_cast<Step>(StepIndex(step) + 1);
+    if (step == Step::Apply) {
         SetWindowTextA(FrameButton(IDC_FRAME_NEXT), "&Next >>");
         if (w.links.secondPassCount() != 0) {
-            next = 4;
-            EnableWindow(PageControl(kReviewStep, IDC_REVIEW_BACKUPS), FALSE);
+            next = Step::Search;
+            w.secondPass = true;
+            // Shown disabled: the second pass makes no backups.
+            EnableWindow(PageControl(Step::Review, IDC_REVIEW_BACKUPS), FALSE);
         } else {
             ClearFileList();
-            next = 0;
+            next = Step::Welcome;
         }
-    } else if (step == kReviewStep && !IsChecked(kReviewStep, IDC_REVIEW_ALLOW_DELETION)) {
-        next = 7;
+    } else if (step == Step::Review && !IsChecked(Step::Review, IDC_REVIEW_ALLOW_DELETION)) {
+        next = Step::Apply;
     }
     ShowStep(next, true);
 }
 
 void OnPrevious() {
     WizardState& w = Wizard();
-    int step = w.currentStep;
-    if ((step == 4 || step == 5) && SecondPassMarked() &&
+    Step step = CurrentStep();
+    if ((step == Step::Search || step == Step::Review) && w.secondPass &&
         Ask("This is the second pass. Moving to the previous step cancels it.\nDo you really want to cancel the second pass?") ==
             IDNO)
         return;
-    ShowWindow(w.pageWindow[step], SW_HIDE);
-    ShowStep(step == kReviewStep ? 3 : step - 1, true);
+    ShowWindow(PageWindow(step), SW_HIDE);
+    ShowStep(step == Step::Review ? Step::ProcessingOptions : static_cast<Step>(StepIndex(step) - 1), true);
 }
 
 void OnClose() {
@@ -195,16 +158,18 @@ void OnClose() {
     if (w.closePending && w.actionRunning != 0) return;  // asked again before the operation stopped
     if (!w.closePending) {
         const char* question = nullptr;
-        switch (w.currentStep) {
-            case 7:
+        switch (CurrentStep()) {
+            case Step::Apply:
                 if (w.links.secondPassCount() != 0) question = "The second pass is needed. Do you really want to exit?";
                 break;
-            case 4:
+            case Step::Search:
                 if (IsWindowEnabled(FrameButton(IDC_FRAME_NEXT))) question = kQueuedQuestion;
                 break;
-            case 5:
-            case 6:
+            case Step::Review:
+            case Step::Deletion:
                 question = kQueuedQuestion;
+                break;
+            default:
                 break;
         }
         if (question != nullptr && Ask(question) == IDNO) return;
@@ -236,8 +201,8 @@ void OnHandover() {
         if (!message.empty()) message.pop_back();
     }
     Program().startupPath = message;
-    ShowWindow(w.pageWindow[w.currentStep], SW_HIDE);
-    ShowStep(1, false);
+    ShowWindow(PageWindow(CurrentStep()), SW_HIDE);
+    ShowStep(Step::FileList, false);
 }
 
 void OnAbout() {
@@ -262,8 +227,10 @@ void OnInitDialog(HWND frame) {
     SetWindowLongPtrA(frame, GWLP_USERDATA, w.instance != nullptr ? w.instance->atom() : 0);
     SetClassLongPtrA(frame, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconA(p.instance, MAKEINTRESOURCEA(IDI_CORVANE))));
     w.frame = frame;
-    w.currentStep = 0;
+    w.currentStep = StepIndex(Step::Welcome);
     w.actionRunning = 0;
+    w.actionDepth = 0;
+    w.secondPass = false;
     w.closePending = false;
     g_lock = LockState();
 
@@ -279,25 +246,24 @@ void OnInitDialog(HWND frame) {
     if (loaded != kSettingsDone) EmergencyQuit(SettingsFailureText(loaded));
 
     SetUpStepPicture(p.instance, frame, IDC_FRAME_PICTURE);
-    ShowStepPicture(0, false);
+    ShowStepPicture(Step::Welcome, false);
     SetClassLongPtrA(GetDlgItem(frame, IDC_FRAME_PICTURE), GCLP_HBRBACKGROUND, 0);
 
     for (int i = 0; i < kStepCount; ++i) {
-        HWND page = CreateDialogParamA(p.instance, MAKEINTRESOURCEA(kPages[i].dialog), frame, kPages[i].proc, 0);
+        HWND page = WizardPage::Create(kPages[i].make(), p.instance, kPages[i].dialog, frame);
         if (page == nullptr) EmergencyQuit("Cannot create the step window!");
         w.pageWindow[i] = page;
         RECT at = {105, 5, 0, 0};
         MapDialogRect(frame, &at);
         SetWindowPos(page, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
-        AddWizardTooltips(page, i + 1);
     }
-    AddWizardTooltips(frame, 0);
+    AddTooltips(frame, kFrameTools);
     if (!p.startupPath.empty()) {
-        w.currentStep = 1;
+        w.currentStep = StepIndex(Step::FileList);
         // The side picture names the step the wizard opens on.
-        ShowStepPicture(1, false);
+        ShowStepPicture(Step::FileList, false);
     }
-    ShowWindow(w.pageWindow[w.currentStep], SW_SHOW);
+    ShowWindow(PageWindow(CurrentStep()), SW_SHOW);
     SetTitle();
     // A wizard opens with the way forward focused; the first page may have taken it already.
     if (GetFocus() == nullptr || GetParent(GetFocus()) == frame) SetFocus(FrameButton(IDC_FRAME_NEXT));
@@ -314,11 +280,17 @@ HWND FrameButton(int id) { return GetDlgItem(Wizard().frame, id); }
 
 void EnableFrameButton(int id, bool enabled) { EnableWindow(FrameButton(id), enabled ? TRUE : FALSE); }
 
-HWND PageControl(int step, int control) { return GetDlgItem(Wizard().pageWindow[step], control); }
+HWND PageWindow(Step step) { return Wizard().pageWindow[StepIndex(step)]; }
 
-bool IsChecked(int step, int control) {
+HWND PageControl(Step step, int control) { return GetDlgItem(PageWindow(step), control); }
+
+bool IsChecked(Step step, int control) {
     return SendMessageA(PageControl(step, control), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
+
+HWND PageControl(int step, int control) { return PageControl(static_cast<Step>(step), control); }
+
+bool IsChecked(int step, int control) { return IsChecked(static_cast<Step>(step), control); }
 
 std::string ControlText(HWND control) {
     int length = GetWindowTextLengthA(control);
@@ -328,29 +300,35 @@ std::string ControlText(HWND control) {
     return text;
 }
 
-void FrameLock(bool restore, bool keepEditGroup) {
-    if (!restore) {
-        g_lock.focus = GetFocus();
-        bool nextEnabled = !g_lock.saved || g_lock.enabled[kNextSlot];
-        bool previousEnabled = !g_lock.saved || g_lock.enabled[kPreviousSlot];
-        int focusId = nextEnabled ? IDC_FRAME_NEXT : previousEnabled ? IDC_FRAME_PREVIOUS : IDC_FRAME_HELP;
-        SetFocus(FrameButton(focusId));
-        SaveLockStates();
-        for (const Governed& g : kGoverned) EnableWindow(GovernedWindow(g), FALSE);
-        return;
-    }
+void LockFrame() {
+    g_lock.focus = GetFocus();
+    bool nextEnabled = !g_lock.saved || g_lock.enabled[kNextSlot];
+    bool previousEnabled = !g_lock.saved || g_lock.enabled[kPreviousSlot];
+    int focusId = nextEnabled ? IDC_FRAME_NEXT : previousEnabled ? IDC_FRAME_PREVIOUS : IDC_FRAME_HELP;
+    SetFocus(FrameButton(focusId));
+    SaveLockStates();
+    for (const Governed& g : kGoverned) EnableWindow(GovernedWindow(g), FALSE);
+}
+
+void UnlockFrame(EditGroup editGroup) {
     if (!g_lock.saved) SaveLockStates();
     for (std::size_t i = 0; i < kGovernedCount; ++i) {
-        if (keepEditGroup && IsEditGroup(kGoverned[i])) continue;
+        if (editGroup == EditGroup::Keep && IsEditGroup(kGoverned[i])) continue;
         EnableWindow(GovernedWindow(kGoverned[i]), g_lock.enabled[i] ? TRUE : FALSE);
     }
     if (g_lock.focus != nullptr && IsWindow(g_lock.focus)) SetFocus(g_lock.focus);
 }
 
-void BeginAction() { Wizard().actionRunning = 1; }
+void BeginAction() {
+    WizardState& w = Wizard();
+    ++w.actionDepth;
+    w.actionRunning = 1;
+}
 
 void EndAction() {
     WizardState& w = Wizard();
+    if (w.actionDepth > 0) --w.actionDepth;
+    if (w.actionDepth > 0) return;  // a command nested in an operation that still runs
     w.actionRunning = 0;
     if (w.closePending && w.frame != nullptr) PostMessageA(w.frame, WM_CLOSE, 0, 0);
 }
@@ -362,12 +340,12 @@ int PumpMessages() {
     };
     // The scanners poll after every tag; under Wine each probe of the queue is a round trip to the
     // server, so the queue is looked at only once the interval has passed.
-    if (w.closePending) return 1;
+    if (w.closePending) return kPollStop;
     const ULONGLONG now = GetTickCount64();
-    if (w.pumpIntervalMs != 0 && now - w.lastPump < w.pumpIntervalMs) return 0;
+    if (w.pumpIntervalMs != 0 && now - w.lastPump < w.pumpIntervalMs) return kPollNothing;
     w.lastPump = now;
     HWND foreground = GetForegroundWindow();
-    int result = 0;
+    int result = kPollNothing;
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -377,7 +355,7 @@ int PumpMessages() {
         }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
-        if (foreground == w.frame && result == 0) {
+        if (foreground == w.frame && result == kPollNothing) {
             int key = down(VK_ESCAPE) ? VK_ESCAPE : down(VK_F10) ? VK_F10 : 0;
             if (key != 0) {
                 // Drain what the held key keeps sending, so it does not act again once released.
@@ -388,11 +366,11 @@ int PumpMessages() {
                     else
                         Sleep(5);
                 }
-                result = key == VK_ESCAPE ? 1 : 2;
+                result = key == VK_ESCAPE ? kPollStop : kPollSkip;
             }
         }
     }
-    if (w.closePending) result = 1;
+    if (w.closePending) result = kPollStop;
     return result;
 }
 
@@ -402,7 +380,7 @@ INT_PTR CALLBACK WizardFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM
             OnInitDialog(frame);
             return FALSE;  // the focus is set
         case WM_COMMAND:
-            if (HIWORD(wParam) == 0xFFFF) {
+            if (HIWORD(wParam) == HIWORD(kHandoverCommand)) {
                 OnHandover();
                 return TRUE;
             }

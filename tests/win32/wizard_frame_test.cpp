@@ -213,15 +213,15 @@ TEST_F(WizardFrame, LockingSavesAndGivesBackEveryGovernedControl) {
     AddSite();
     EXPECT_TRUE(Enabled(IDC_FRAME_NEXT));
     EnableWindow(GetDlgItem(Page(5), IDC_REVIEW_REPLACEMENT), TRUE);
-    FrameLock(false, false);
+    LockFrame();
     for (int id : {IDC_FRAME_ABOUT, IDC_FRAME_HELP, IDC_FRAME_PREVIOUS, IDC_FRAME_NEXT, IDC_FRAME_EXIT}) EXPECT_FALSE(Enabled(id));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Page(1), IDC_FILES_ADD_FILES)));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Page(5), IDC_REVIEW_REPLACEMENT)));
-    FrameLock(true, true);  // the editor group stays as the page left it
+    UnlockFrame(EditGroup::Keep);  // the editor group stays as the page left it
     EXPECT_TRUE(Enabled(IDC_FRAME_NEXT));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Page(1), IDC_FILES_ADD_FILES)));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Page(5), IDC_REVIEW_REPLACEMENT)));
-    FrameLock(true, false);
+    UnlockFrame();
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Page(5), IDC_REVIEW_REPLACEMENT)));
 }
 

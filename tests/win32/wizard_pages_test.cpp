@@ -1,4 +1,5 @@
 // Pages 2-4 in-process: adding and removing files, the options' enabling rules and their settings.
+#include "shell/single_instance.h"
 #include "win32/wizard_test_fixture.h"
 
 namespace corvane {
@@ -122,6 +123,57 @@ TEST_F(WizardPages, EscapeWhileAddingKeepsWhatWasAdded) {
     EXPECT_LT(Rows().size(), 50u);
     EXPECT_EQ(Counter(), "Files added: " + std::to_string(Rows().size()));
     EXPECT_TRUE(PageEnabled(1, IDC_FILES_ADD_FILES));
+}
+
+// A Remove or Remove all handled while a long add pumps messages: the box shows the file list
+// row for row afterwards, whichever rows the add had put in the box by then.
+TEST_F(WizardPages, RemovingDuringAnAddKeepsTheBoxOneWithTheFileList) {
+    struct Case {
+        int command;
+        std::vector<std::string> left;  // what stays of the rows of the site's top folder
+    };
+    const Case cases[] = {
+        {IDC_FILES_REMOVE, {"index.htm"}},
+        {IDC_FILES_REMOVE_ALL, {}},
+    };
+    Open();
+    Show(1);
+    for (int i = 0; i < 20; ++i) site.WriteFile("many\\f" + std::to_string(i) + ".htm", "");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        ClickOn(Page(1), IDC_FILES_REMOVE_ALL);
+        dialogs.browseResults.push_back({0, site.root(), 0});  // its own files only
+        ClickOn(Page(1), IDC_FILES_ADD_FOLDERS);
+        SendMessageA(GetDlgItem(Page(1), IDC_FILES_LIST), LB_SETSEL, TRUE, 0);
+        // Taken at the add's first look at the queue.
+        PostMessageA(Page(1), WM_COMMAND, MAKEWPARAM(c.command, BN_CLICKED), 0);
+        dialogs.browseResults.push_back({0, site.Path("many"), 1});
+        ClickOn(Page(1), IDC_FILES_ADD_FOLDERS);
+        std::vector<std::string> model;
+        for (std::int32_t row = 0; row < Wizard().files.size(); ++row) model.push_back(Wizard().files.path(row));
+        EXPECT_EQ(Rows(), model);
+        ASSERT_EQ(model.size(), c.left.size() + 20);
+        for (std::size_t i = 0; i < c.left.size(); ++i) EXPECT_EQ(model[i], site.Path(c.left[i]));
+        EXPECT_EQ(Counter(), "Files added: " + std::to_string(model.size()));
+        EXPECT_EQ(Wizard().actionRunning, 0);
+    }
+}
+
+// A command handled while an add runs does not end the add's action: a path handed over
+// meanwhile is refused.
+TEST_F(WizardPages, ACommandDuringAnAddLeavesTheActionRunning) {
+    Open();
+    Show(1);
+    AddSite();
+    for (int i = 0; i < 20; ++i) site.WriteFile("many\\f" + std::to_string(i) + ".htm", "");
+    SendMessageA(GetDlgItem(Page(1), IDC_FILES_LIST), LB_SETSEL, TRUE, 0);
+    PostMessageA(Page(1), WM_COMMAND, MAKEWPARAM(IDC_FILES_REMOVE, BN_CLICKED), 0);
+    PostMessageA(frame, WM_COMMAND, kHandoverCommand, 0);
+    dialogs.calls.clear();
+    dialogs.browseResults.push_back({0, site.Path("many"), 1});
+    ClickOn(Page(1), IDC_FILES_ADD_FOLDERS);
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"Some action is going now. Please finish it first!"}));
+    EXPECT_EQ(Wizard().actionRunning, 0);
 }
 
 TEST_F(WizardPages, TheOptionsPagesStartFromTheSettingsAndFollowTheirRules) {

@@ -186,7 +186,7 @@ TEST_F(SidePictureTest, OpensOnStepOneAndSlidesAndFadesToEachNextStep) {
     EXPECT_NE(s.composed, nullptr);
     EXPECT_EQ(s.offset, 0);
     EXPECT_EQ(s.fade, 255);
-    ShowStepPicture(1, true);
+    ShowStepPicture(Step::FileList, true);
     s = CurrentStepPictureState();
     EXPECT_EQ(s.fade, 0);
     EXPECT_EQ(s.target, TargetOf(1));
@@ -200,16 +200,16 @@ TEST_F(SidePictureTest, OpensOnStepOneAndSlidesAndFadesToEachNextStep) {
 
 TEST_F(SidePictureTest, PreviousSlidesBackAndAHandOverPutsAStepInPlaceAtOnce) {
     Open();
-    ShowStepPicture(5, false);
+    ShowStepPicture(Step::Review, false);
     StepPictureState s = CurrentStepPictureState();
     EXPECT_EQ(s.offset, TargetOf(5));
-    ShowStepPicture(3, true);
+    ShowStepPicture(Step::ProcessingOptions, true);
     s = Settle();
     EXPECT_EQ(s.previous, 5);
     EXPECT_EQ(s.current, 3);
     EXPECT_LE(s.offset, TargetOf(3) + 1);
     EXPECT_GE(s.offset, TargetOf(3));
-    ShowStepPicture(1, false);
+    ShowStepPicture(Step::FileList, false);
     s = CurrentStepPictureState();
     EXPECT_EQ(s.offset, TargetOf(1));
     EXPECT_EQ(s.previous, 1);

@@ -12,43 +12,59 @@
 #include "platform/ansi_code_page.h"
 #include "wizard/options_from_pages.h"
 #include "wizard/page_host.h"
-#include "wizard/wizard.h"
+#include "wizard/pages/page.h"
 
 namespace corvane {
 namespace {
 
-HWND g_page = nullptr;
-std::unique_ptr<PageHost> g_host;
+class ApplyPage : public WizardPage {
+protected:
+    void OnInit() override {
+        host_ = std::make_unique<PageHost>(window(), PageHostControls{IDC_APPLY_LOG, IDC_APPLY_PROGRESS, 0, IDC_APPLY_STATUS});
+    }
+    void OnShown() override;
+    bool OnCommand(WORD id, WORD code) override {
+        // Only the start command runs anything; the log's notices must not end the running action.
+        if (id == 0 && code == kStartCommand) Start();
+        return true;
+    }
 
-void OnShown() {
+private:
+    void Start();
+
+    std::unique_ptr<PageHost> host_;
+};
+
+void ApplyPage::OnShown() {
     WizardState& w = Wizard();
     BeginAction();
-    g_host->ClearLog();
+    host_->ClearLog();
     EnableFrameButton(IDC_FRAME_NEXT, false);
     EnableFrameButton(IDC_FRAME_PREVIOUS, false);
-    g_host->SetOverallProgress(0, w.files.size());
-    g_host->Flush();
-    ShowApplyStatus(*g_host, kApplyStatusRunning, 0, 0);
-    PostMessageA(g_page, WM_COMMAND, MAKEWPARAM(0, kStartCommand), 0);
+    host_->SetOverallProgress(0, w.files.size());
+    host_->Flush();
+    ShowApplyStatus(*host_, kApplyStatusRunning, 0, 0);
+    PostMessageA(window(), WM_COMMAND, MAKEWPARAM(0, kStartCommand), 0);
 }
 
-void OnStart() {
+// Ends the action that showing the page began.
+void ApplyPage::Start() {
     WizardState& w = Wizard();
-    BeginAction();
-    FrameLock(false, false);
-    const ReviewOptions review = ReadReviewOptions();
-    const DeletionOptions deletion = ReadDeletionOptions();
-    const SearchOptions search = ReadSearchOptions();
-    const ProcessingOptions processing = ReadProcessingOptions();
-    const ApplyContext context{{w.links, w.files, review, deletion, search, processing, w.search.rootPath, SystemCodePage()},
-                               *w.fs,
-                               *g_host};
-    std::int32_t n = ApplyAllChanges(context);
-    g_host->Flush();
-    // Every file the walk reached still holds its old text or its backup does; nothing more may be risked.
-    if (n == kApplyDiskWriteError) EmergencyQuit(kDiskWritingErrorText);
-    FrameLock(true, false);
-    ShowApplyStatus(*g_host, n < 0 ? kApplyStatusStopped : kApplyStatusDone, n, w.search.processableFileCount);
+    std::int32_t n = 0;
+    RunLocked(EditGroup::Restore, [&] {
+        ReviewOptions review = ReadReviewOptions();
+        if (w.secondPass) review.makeBackups = false;
+        const DeletionOptions deletion = ReadDeletionOptions();
+        const SearchOptions search = ReadSearchOptions();
+        const ProcessingOptions processing = ReadProcessingOptions();
+        const ApplyContext context{
+            {w.links, w.files, review, deletion, search, processing, w.search.rootPath, SystemCodePage()}, *w.fs, *host_};
+        n = ApplyAllChanges(context);
+        host_->Flush();
+        // Every file the walk reached still holds its old text or its backup does; nothing more may be risked.
+        if (n == kApplyDiskWriteError) EmergencyQuit(kDiskWritingErrorText);
+    });
+    ShowApplyStatus(*host_, n < 0 ? kApplyStatusStopped : kApplyStatusDone, n, w.search.processableFileCount);
     HWND next = FrameButton(IDC_FRAME_NEXT);
     EnableWindow(next, TRUE);
     SetWindowTextA(next, w.links.secondPassCount() != 0 ? "&Next pass" : "&Start over");
@@ -60,21 +76,6 @@ void OnStart() {
 
 }  // namespace
 
-INT_PTR CALLBACK ApplyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-        case WM_INITDIALOG:
-            g_page = page;
-            g_host = std::make_unique<PageHost>(page, PageHostControls{IDC_APPLY_LOG, IDC_APPLY_PROGRESS, 0, IDC_APPLY_STATUS});
-            return TRUE;
-        case WM_SHOWWINDOW:
-            if (wParam) OnShown();
-            return TRUE;
-        case WM_COMMAND:
-            // Only the start command runs anything; the log's notices must not end the running action.
-            if (LOWORD(wParam) == 0 && HIWORD(wParam) == kStartCommand) OnStart();
-            return TRUE;
-    }
-    return FALSE;
-}
+std::unique_ptr<WizardPage> MakeApplyPage() { return std::make_unique<ApplyPage>(); }
 
 }  // namespace corvane

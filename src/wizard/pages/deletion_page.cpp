@@ -8,12 +8,11 @@
 #include "shell/user_dialogs.h"
 #include "corvane_ids.h"
 #include "engine/url_text.h"
-#include "wizard/wizard.h"
+#include "wizard/pages/page.h"
 
 namespace corvane {
 namespace {
 
-constexpr int kStep = 6;
 const char kImageFilter[] = "Image Files (*.gif, *.jpg, *.jpeg, *.png, *.bmp)\0*.gif;*.jpg;*.jpeg;*.png;*.bmp\0"
                             "All Files (*.*)\0*.*\0";
 
@@ -23,29 +22,65 @@ struct Group {
 const Group kImage = {IDC_DEL_IMAGE_REPLACE, IDC_DEL_IMAGE_URL, IDC_DEL_IMAGE_BROWSE};
 const Group kBackground = {IDC_DEL_BACKGROUND_REPLACE, IDC_DEL_BACKGROUND_URL, IDC_DEL_BACKGROUND_BROWSE};
 
-bool Chosen(HWND page, const Group& g) { return IsDlgButtonChecked(page, g.replaceChoice) == BST_CHECKED; }
+const TooltipTool kTools[] = {
+    {IDC_DEL_TEXT_CONVERT, 700, "Forces conversion of text links marked as \"DELETE\" to usual text"},
+    {IDC_DEL_TEXT_EMPTY, 701, "Forces replacement of text links marked as \"DELETE\" with the empty URL (#)"},
+    {IDC_DEL_IMAGE_EMPTY, 702, "Forces replacement URL's marked as \"DELETE\" pointing to image files with emptiness"},
+    {IDC_DEL_IMAGE_REPLACE, 703, "Forces replacement URL's marked as \"DELETE\" pointing to image files with the specified URL"},
+    {IDC_DEL_IMAGE_URL, 704, "URL to replace URL's marked as \"DELETE\" pointing to image files with"},
+    {IDC_DEL_IMAGE_BROWSE, 705, "Choose a file to be used as the replacement"},
+    {IDC_DEL_IMAGE_RELATIVE, 706, "Forces conversion of the replacement URL to relative (recommended)"},
+    {IDC_DEL_BACKGROUND_EMPTY, 707, "Forces replacement URL's marked as \"DELETE\" pointing to background images with emptiness"},
+    {IDC_DEL_BACKGROUND_REPLACE, 708, "Forces replacement URL's marked as \"DELETE\" pointing to background images with the specified URL"},
+    {IDC_DEL_BACKGROUND_URL, 709, "URL to replace URL's marked as \"DELETE\" pointing to background images with"},
+    {IDC_DEL_BACKGROUND_BROWSE, 710, "Choose a file to be used as the replacement"},
+    {IDC_DEL_BACKGROUND_RELATIVE, 711, "Forces conversion of the replacement URL to relative (recommended)"},
+};
 
-void EnableGroup(HWND page, const Group& g) {
-    bool on = Chosen(page, g);
-    EnableWindow(GetDlgItem(page, g.edit), on);
-    EnableWindow(GetDlgItem(page, g.browse), on);
-}
+class DeletionPage : public WizardPage {
+public:
+    bool MayLeave() override {
+        for (const Group* g : {&kImage, &kBackground})
+            if (Chosen(*g) && ControlText(Item(g->edit)).empty()) return Refuse("The replacement URL cannot be empty!");
+        return Confirm(kApplyQuestion);
+    }
+
+protected:
+    void OnInit() override;
+    void AddTools() override { WizardPage::AddTools(kTools); }
+    bool OnCommand(WORD id, WORD code) override {
+        bool handled = false;
+        RunAction([&] { handled = Command(id, code); });
+        return handled;
+    }
+
+private:
+    bool Chosen(const Group& g) const { return Checked(g.replaceChoice); }
+    void EnableGroup(const Group& g) {
+        bool on = Chosen(g);
+        EnableWindow(Item(g.edit), on);
+        EnableWindow(Item(g.browse), on);
+    }
+    void NormaliseEdits();
+    void Browse(const Group& g);
+    bool Command(WORD id, WORD code);
+};
 
 // A typed drive path becomes a file:/// URL, canonical when step 4 asks for it; both groups at once.
-void NormaliseEdits(HWND page) {
+void DeletionPage::NormaliseEdits() {
     for (const Group* g : {&kImage, &kBackground}) {
-        if (!Chosen(page, *g)) continue;
-        HWND edit = GetDlgItem(page, g->edit);
+        if (!Chosen(*g)) continue;
+        HWND edit = Item(g->edit);
         std::string text = ControlText(edit).substr(0, kMaxReplacementEdit);
-        std::string normal = NormaliseReplacementUrl(text, IsChecked(3, IDC_PROC_CANONICALIZE));
+        std::string normal = NormaliseReplacementUrl(text, IsChecked(Step::ProcessingOptions, IDC_PROC_CANONICALIZE));
         if (normal.size() > kMaxReplacementEdit) normal.resize(kMaxReplacementEdit);
         if (normal != text) SetWindowTextA(edit, normal.c_str());
     }
 }
 
-void Browse(HWND page, const Group& g) {
+void DeletionPage::Browse(const Group& g) {
     OpenFilesRequest request;
-    request.owner = page;
+    request.owner = window();
     request.title = "Replace";
     request.initialFolder = Wizard().settings.lastRootFolder;
     request.filter.assign(kImageFilter, sizeof kImageFilter);
@@ -55,40 +90,41 @@ void Browse(HWND page, const Group& g) {
     if (!Dialogs().OpenFiles(request, &chosen) || chosen.size() != 1) return;
     std::string url = "file:///" + chosen[0];
     ConvertSeparators(url, true);
-    SetDlgItemTextA(page, g.edit, url.c_str());
+    SetDlgItemTextA(window(), g.edit, url.c_str());
 }
 
-void OnInit(HWND page) {
+void DeletionPage::OnInit() {
+    HWND page = window();
     CheckRadioButton(page, IDC_DEL_TEXT_CONVERT, IDC_DEL_TEXT_EMPTY, IDC_DEL_TEXT_CONVERT);
     CheckRadioButton(page, IDC_DEL_IMAGE_EMPTY, IDC_DEL_IMAGE_REPLACE, IDC_DEL_IMAGE_EMPTY);
     CheckRadioButton(page, IDC_DEL_BACKGROUND_EMPTY, IDC_DEL_BACKGROUND_REPLACE, IDC_DEL_BACKGROUND_EMPTY);
     SendDlgItemMessageA(page, IDC_DEL_IMAGE_URL, EM_SETLIMITTEXT, kMaxReplacementEdit, 0);
     SendDlgItemMessageA(page, IDC_DEL_BACKGROUND_URL, EM_SETLIMITTEXT, kMaxReplacementEdit, 0);
-    FillPageFromSettings(page, kStep, Wizard().settings);
-    EnableGroup(page, kImage);
-    EnableGroup(page, kBackground);
+    FillPageFromSettings(page, StepIndex(Step::Deletion), Wizard().settings);
+    EnableGroup(kImage);
+    EnableGroup(kBackground);
 }
 
-bool OnCommand(HWND page, WORD id, WORD code) {
+bool DeletionPage::Command(WORD id, WORD code) {
     switch (id) {
         case IDC_DEL_IMAGE_URL:
         case IDC_DEL_BACKGROUND_URL:
             if (code != EN_KILLFOCUS) return false;
-            NormaliseEdits(page);
+            NormaliseEdits();
             return true;
         case IDC_DEL_IMAGE_EMPTY:
         case IDC_DEL_IMAGE_REPLACE:
-            EnableGroup(page, kImage);
+            EnableGroup(kImage);
             return true;
         case IDC_DEL_BACKGROUND_EMPTY:
         case IDC_DEL_BACKGROUND_REPLACE:
-            EnableGroup(page, kBackground);
+            EnableGroup(kBackground);
             return true;
         case IDC_DEL_IMAGE_BROWSE:
-            Browse(page, kImage);
+            Browse(kImage);
             return true;
         case IDC_DEL_BACKGROUND_BROWSE:
-            Browse(page, kBackground);
+            Browse(kBackground);
             return true;
     }
     return false;
@@ -96,19 +132,6 @@ bool OnCommand(HWND page, WORD id, WORD code) {
 
 }  // namespace
 
-INT_PTR CALLBACK DeletionPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-        case WM_INITDIALOG:
-            OnInit(page);
-            return TRUE;
-        case WM_COMMAND: {
-            BeginAction();
-            bool handled = OnCommand(page, LOWORD(wParam), HIWORD(wParam));
-            EndAction();
-            return handled ? TRUE : FALSE;
-        }
-    }
-    return FALSE;
-}
+std::unique_ptr<WizardPage> MakeDeletionPage() { return std::make_unique<DeletionPage>(); }
 
 }  // namespace corvane

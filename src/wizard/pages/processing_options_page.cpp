@@ -2,37 +2,66 @@
 #include <windows.h>
 
 #include "corvane_ids.h"
-#include "wizard/wizard.h"
+#include "wizard/pages/page.h"
 
 namespace corvane {
 namespace {
 
-constexpr int kStep = 3;
 const char* const kModes[] = {"All external links", "Links to image files", "Custom URL mask"};
 const char* const kTargets[] = {"_blank", "_parent", "_self", "_top"};
 
-bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
+// The connected-state flag that says the system is set to work off line.
+constexpr DWORD kInternetConnectionOffline = 0x20;
 
-void EnableUseBaseUrl(HWND page) {
-    EnableWindow(GetDlgItem(page, IDC_PROC_USE_BASE_URL),
-                 Checked(page, IDC_PROC_ABSOLUTE) && IsChecked(2, IDC_SEARCH_OPT_USE_BASE_URL));
-}
+const TooltipTool kTools[] = {
+    {IDC_PROC_RELATIVE, 400, "Forces conversion of all absolute URL's into their relative analogs"},
+    {IDC_PROC_ABSOLUTE, 401, "Forces conversion of all relative URL's into their absolute analogs"},
+    {IDC_PROC_USE_BASE_URL, 402, "Allows using the base URL set at the step 3 as the root path"},
+    {IDC_PROC_DELETE_SCRIPTS, 403, "Forces deletion of any commands executing scripts located inside links (useful only for ridding of Internet links in downloaded web-pages)"},
+    {IDC_PROC_ADD_PROTOCOLS, 404, "Allows adding protocol names to URL's that seemingly should contain them (recommended)"},
+    {IDC_PROC_ADD_SLASHES, 405, "Allows adding \"\\\\\" after protocol names to URL's that seemingly should contain them (recommended)"},
+    {IDC_PROC_CANONICALIZE, 406, "Forces conversion of unsafe characters in all URL's to their coded equivalents (recommended)"},
+    {IDC_PROC_TARGET_ENABLE, 407, "Turns the Link Target Adder on"},
+    {IDC_PROC_DELETE_UNKNOWN, 408, "Forces deletion of URL's containing unknown protocols (useful only for ridding of Internet links in downloaded web-pages)"},
+    {IDC_PROC_TARGET_MODE, 409, "Defines the kind of links which targets should be modified"},
+    {IDC_PROC_URL_MASK, 410, "The mask using to determine links which targets should be modified"},
+    {IDC_PROC_TARGET, 411, "Target string (can be custom)"},
+    {IDC_PROC_MODIFY_TARGETS, 412, "Allows modification of existing targets"},
+};
 
-bool CustomMask(HWND page) { return SendDlgItemMessageA(page, IDC_PROC_TARGET_MODE, CB_GETCURSEL, 0, 0) == 2; }
+class ProcessingOptionsPage : public WizardPage {
+public:
+    bool MayLeave() override;
 
-void EnableTargetAdder(HWND page) {
-    bool on = Checked(page, IDC_PROC_TARGET_ENABLE);
-    for (int id : {IDC_PROC_TARGET_MODE, IDC_PROC_TARGET, IDC_PROC_MODIFY_TARGETS}) EnableWindow(GetDlgItem(page, id), on);
-    EnableWindow(GetDlgItem(page, IDC_PROC_URL_MASK), on && CustomMask(page));
-}
+protected:
+    void OnInit() override;
+    void AddTools() override { WizardPage::AddTools(kTools); }
+    void OnShown() override;
+    bool OnCommand(WORD id, WORD code) override;
 
-void OnInit(HWND page) {
+private:
+    void EnableUseBaseUrl() {
+        EnableWindow(Item(IDC_PROC_USE_BASE_URL),
+                     Checked(IDC_PROC_ABSOLUTE) && IsChecked(Step::SearchOptions, IDC_SEARCH_OPT_USE_BASE_URL));
+    }
+    bool CustomMask() const {
+        return SendDlgItemMessageA(window(), IDC_PROC_TARGET_MODE, CB_GETCURSEL, 0, 0) == kTargetCustomMask;
+    }
+    void EnableTargetAdder() {
+        bool on = Checked(IDC_PROC_TARGET_ENABLE);
+        for (int id : {IDC_PROC_TARGET_MODE, IDC_PROC_TARGET, IDC_PROC_MODIFY_TARGETS}) EnableWindow(Item(id), on);
+        EnableWindow(Item(IDC_PROC_URL_MASK), on && CustomMask());
+    }
+};
+
+void ProcessingOptionsPage::OnInit() {
+    HWND page = window();
     const Settings& s = Wizard().settings;
     for (const char* mode : kModes) SendDlgItemMessageA(page, IDC_PROC_TARGET_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mode));
     for (const char* target : kTargets) SendDlgItemMessageA(page, IDC_PROC_TARGET, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(target));
     SendDlgItemMessageA(page, IDC_PROC_URL_MASK, EM_SETLIMITTEXT, kOptionTextBytes - 1, 0);
     SendDlgItemMessageA(page, IDC_PROC_TARGET, CB_LIMITTEXT, kOptionTextBytes - 1, 0);
-    FillPageFromSettings(page, kStep, s);
+    FillPageFromSettings(page, StepIndex(Step::ProcessingOptions), s);
     CheckRadioButton(page, IDC_PROC_RELATIVE, IDC_PROC_ABSOLUTE, s.stStep4Rad1 != 0 ? IDC_PROC_RELATIVE : IDC_PROC_ABSOLUTE);
     // The saved target is chosen from the list only when it is one of the items exactly (case too).
     for (int i = 0; i < 4; ++i) {
@@ -42,51 +71,60 @@ void OnInit(HWND page) {
         }
     }
     CheckDlgButton(page, IDC_PROC_TARGET_ENABLE, BST_UNCHECKED);
-    EnableTargetAdder(page);
+    EnableTargetAdder();
 }
 
-void OnShown(HWND page) {
+void ProcessingOptionsPage::OnShown() {
     WizardState& w = Wizard();
     EnableFrameButton(IDC_FRAME_NEXT, true);
     EnableFrameButton(IDC_FRAME_PREVIOUS, true);
-    EnableUseBaseUrl(page);
-    w.skipInternetCheck = IsChecked(2, IDC_SEARCH_OPT_CHECK_INTERNET) ? 0 : 1;
+    EnableUseBaseUrl();
+    w.skipInternetCheck = IsChecked(Step::SearchOptions, IDC_SEARCH_OPT_CHECK_INTERNET) ? 0 : 1;
     if (w.internet != nullptr) w.internet->Reset();
     w.savedFrom.Clear();
     w.search.Reset();
-    EnableWindow(PageControl(5, IDC_REVIEW_BACKUPS), TRUE);
+    w.secondPass = false;
+    EnableWindow(PageControl(Step::Review, IDC_REVIEW_BACKUPS), TRUE);
+}
+
+bool ProcessingOptionsPage::OnCommand(WORD id, WORD code) {
+    switch (id) {
+        case IDC_PROC_RELATIVE:
+        case IDC_PROC_ABSOLUTE:
+            if (code != BN_CLICKED) return false;
+            EnableUseBaseUrl();
+            return true;
+        case IDC_PROC_TARGET_ENABLE:
+            if (code != BN_CLICKED) return false;
+            EnableTargetAdder();
+            return true;
+        case IDC_PROC_TARGET_MODE:
+        case IDC_PROC_TARGET:
+            if (code != CBN_SELENDOK) return false;
+            EnableWindow(Item(IDC_PROC_URL_MASK), CustomMask());
+            return true;
+    }
+    return false;
+}
+
+// Leaving asks the system to go on line when Internet links are to be checked and it is set to
+// work off line; refused, the check is skipped.
+bool ProcessingOptionsPage::MayLeave() {
+    WizardState& w = Wizard();
+    if (Checked(IDC_PROC_TARGET_ENABLE) && ControlText(Item(IDC_PROC_TARGET)).empty())
+        return Refuse("The \"Target\" field cannot be empty!");
+    if (IsChecked(Step::SearchOptions, IDC_SEARCH_OPT_CHECK_INTERNET) && w.internetGetConnectedState != nullptr &&
+        w.internetGoOnline != nullptr) {
+        DWORD flags = 0;
+        w.internetGetConnectedState(&flags, 0);
+        char blank[] = "blank:";
+        if ((flags & kInternetConnectionOffline) != 0 && !w.internetGoOnline(blank, w.frame, 0)) w.skipInternetCheck = 1;
+    }
+    return true;
 }
 
 }  // namespace
 
-INT_PTR CALLBACK ProcessingOptionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-        case WM_INITDIALOG:
-            OnInit(page);
-            return TRUE;
-        case WM_SHOWWINDOW:
-            if (wParam) OnShown(page);
-            return TRUE;
-        case WM_COMMAND:
-            switch (LOWORD(wParam)) {
-                case IDC_PROC_RELATIVE:
-                case IDC_PROC_ABSOLUTE:
-                    if (HIWORD(wParam) != BN_CLICKED) return FALSE;
-                    EnableUseBaseUrl(page);
-                    return TRUE;
-                case IDC_PROC_TARGET_ENABLE:
-                    if (HIWORD(wParam) != BN_CLICKED) return FALSE;
-                    EnableTargetAdder(page);
-                    return TRUE;
-                case IDC_PROC_TARGET_MODE:
-                case IDC_PROC_TARGET:
-                    if (HIWORD(wParam) != CBN_SELENDOK) return FALSE;
-                    EnableWindow(GetDlgItem(page, IDC_PROC_URL_MASK), CustomMask(page));
-                    return TRUE;
-            }
-            return FALSE;
-    }
-    return FALSE;
-}
+std::unique_ptr<WizardPage> MakeProcessingOptionsPage() { return std::make_unique<ProcessingOptionsPage>(); }
 
 }  // namespace corvane

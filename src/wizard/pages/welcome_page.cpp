@@ -6,8 +6,9 @@
 #include "shell/program_values.h"
 #include "corvane_ids.h"
 #include "pictures/blend_table.h"
+#include "wizard/gdi_object.h"
+#include "wizard/pages/page.h"
 #include "wizard/picture_loader.h"
-#include "wizard/wizard.h"
 
 namespace corvane {
 namespace {
@@ -33,24 +34,17 @@ const char* const kTips[kTipCount] = {
 };
 
 constexpr UINT_PTR kBlinkTimer = 2;
+constexpr int kBlinks = 11;
 
-struct WelcomeState {
-    HBRUSH white = nullptr;
-    HBRUSH paleYellow = nullptr;
-    HBITMAP lampOn = nullptr;   // 178, the lamp at rest
-    HBITMAP lampOff = nullptr;  // 183
-    HBITMAP picture = nullptr;  // the welcome picture laid over the button face, made once
-    int blink = 0;
-    int tip = 0;
-};
-WelcomeState g_welcome;
+const TooltipTool kTools[] = {{IDC_WELCOME_TIP, 100, "Tip of the day"}};
 
 // Picture 244 over COLOR_BTNFACE as it is now; later changes of the system colours are not followed.
 HBITMAP MakeWelcomePicture(HINSTANCE instance, HWND page) {
-    HBITMAP picture = nullptr, alpha = nullptr;
+    GdiObject<HBITMAP> picture, alpha;
     DIBSECTION pictureInfo, alphaInfo;
     HBITMAP blended = nullptr;
-    if (LoadPicture(instance, page, IDP_WELCOME, kPictureType, &picture, &pictureInfo, &alpha, &alphaInfo) == kPictureDone &&
+    if (LoadPicture(instance, page, IDP_WELCOME, kPictureType, picture.receive(), &pictureInfo, alpha.receive(),
+                    &alphaInfo) == kPictureDone &&
         pictureInfo.dsBm.bmBitsPixel == 24) {
         const int width = pictureInfo.dsBm.bmWidth, height = pictureInfo.dsBm.bmHeight;
         BITMAPINFO info = {};
@@ -71,90 +65,89 @@ HBITMAP MakeWelcomePicture(HINSTANCE instance, HWND page) {
             GdiFlush();
         }
     }
-    if (picture != nullptr) DeleteObject(picture);
-    if (alpha != nullptr) DeleteObject(alpha);
     return blended;
 }
 
-void OnInit(HWND page) {
+class WelcomePage : public WizardPage {
+protected:
+    void OnInit() override;
+    void AddTools() override { WizardPage::AddTools(kTools); }
+    void OnShown() override;
+    void OnHidden() override { KillTimer(window(), kBlinkTimer); }
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void Blink();
+    void DrawTip(const DRAWITEMSTRUCT& item);
+
+    GdiObject<HBRUSH> white_;
+    GdiObject<HBRUSH> paleYellow_;
+    GdiObject<HBITMAP> lampOn_;   // 178, the lamp at rest
+    GdiObject<HBITMAP> lampOff_;  // 183
+    GdiObject<HBITMAP> picture_;  // the welcome picture laid over the button face, made once
+    int blink_ = 0;
+    int tip_ = 0;
+};
+
+// The objects live as long as the page; a frame made again (as the tests do) makes them again.
+void WelcomePage::OnInit() {
     HINSTANCE instance = Program().instance;
-    g_welcome.white = CreateSolidBrush(RGB(255, 255, 255));
-    g_welcome.paleYellow = CreateSolidBrush(RGB(255, 255, 204));
-    g_welcome.lampOn = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_LAMP_ON));
-    g_welcome.lampOff = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_LAMP_OFF));
-    g_welcome.picture = MakeWelcomePicture(instance, page);
-    if (g_welcome.picture != nullptr)
-        SendDlgItemMessageA(page, IDC_WELCOME_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(g_welcome.picture));
+    white_ = GdiObject<HBRUSH>(CreateSolidBrush(RGB(255, 255, 255)));
+    paleYellow_ = GdiObject<HBRUSH>(CreateSolidBrush(RGB(255, 255, 204)));
+    lampOn_ = GdiObject<HBITMAP>(LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_LAMP_ON)));
+    lampOff_ = GdiObject<HBITMAP>(LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_LAMP_OFF)));
+    picture_ = GdiObject<HBITMAP>(MakeWelcomePicture(instance, window()));
+    if (picture_.get() != nullptr)
+        SendDlgItemMessageA(window(), IDC_WELCOME_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
 }
 
-// The page lives as long as the frame; a frame made again (as the tests do) makes them again.
-void OnDestroy(HWND page) {
-    SendDlgItemMessageA(page, IDC_WELCOME_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0);
-    for (HGDIOBJ object : {static_cast<HGDIOBJ>(g_welcome.picture), static_cast<HGDIOBJ>(g_welcome.lampOn),
-                           static_cast<HGDIOBJ>(g_welcome.lampOff), static_cast<HGDIOBJ>(g_welcome.white),
-                           static_cast<HGDIOBJ>(g_welcome.paleYellow)})
-        if (object != nullptr) DeleteObject(object);
-    g_welcome = WelcomeState{};
-}
-
-void OnShown(HWND page) {
-    int result = AdvanceTipOfTheDay(*Wizard().store, &g_welcome.tip);
+void WelcomePage::OnShown() {
+    int result = AdvanceTipOfTheDay(*Wizard().store, &tip_);
     if (result != kSettingsDone) EmergencyQuit(SettingsFailureText(result));
-    g_welcome.blink = 0;
-    SetTimer(page, kBlinkTimer, 50, nullptr);
+    blink_ = 0;
+    SetTimer(window(), kBlinkTimer, 50, nullptr);
     EnableFrameButton(IDC_FRAME_NEXT, true);
     EnableFrameButton(IDC_FRAME_PREVIOUS, false);
     WidenFileList("");
-    InvalidateRect(GetDlgItem(page, IDC_WELCOME_TIP), nullptr, FALSE);
+    InvalidateRect(Item(IDC_WELCOME_TIP), nullptr, FALSE);
 }
 
-void OnBlink(HWND page) {
+void WelcomePage::Blink() {
     RECT lamp = {8, 4, 29, 39};
-    InvalidateRect(GetDlgItem(page, IDC_WELCOME_TIP), &lamp, FALSE);
-    if (++g_welcome.blink >= 11) KillTimer(page, kBlinkTimer);
+    InvalidateRect(Item(IDC_WELCOME_TIP), &lamp, FALSE);
+    if (++blink_ >= kBlinks) KillTimer(window(), kBlinkTimer);
 }
 
-void DrawTip(const DRAWITEMSTRUCT& item) {
-    if (g_welcome.lampOn == nullptr) return;
+void WelcomePage::DrawTip(const DRAWITEMSTRUCT& item) {
+    if (lampOn_.get() == nullptr) return;
     HDC dc = item.hDC;
     RECT r = item.rcItem;
     RECT lampSide = {0, 0, 37, r.bottom};
     RECT textSide = {37, 0, r.right, r.bottom};
-    FillRect(dc, &lampSide, g_welcome.white);
-    FillRect(dc, &textSide, g_welcome.paleYellow);
+    FillRect(dc, &lampSide, white_.get());
+    FillRect(dc, &textSide, paleYellow_.get());
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, RGB(255, 255, 204));
     HGDIOBJ oldFont = SelectObject(dc, Program().uiFont != nullptr ? Program().uiFont : GetStockObject(DEFAULT_GUI_FONT));
     RECT text = {45, 4, r.right - 8, r.bottom};
-    DrawTextA(dc, kTips[g_welcome.tip], -1, &text, DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextA(dc, kTips[tip_], -1, &text, DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, oldFont);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP lamp = g_welcome.blink % 2 == 0 && g_welcome.lampOff != nullptr ? g_welcome.lampOff : g_welcome.lampOn;
-    HGDIOBJ oldBitmap = SelectObject(memory, lamp);
-    BitBlt(dc, 8, 4, 21, 35, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, oldBitmap);
-    DeleteDC(memory);
+    GdiObject<HDC> memory(CreateCompatibleDC(dc));
+    HBITMAP lamp = blink_ % 2 == 0 && lampOff_.get() != nullptr ? lampOff_.get() : lampOn_.get();
+    HGDIOBJ oldBitmap = SelectObject(memory.get(), lamp);
+    BitBlt(dc, 8, 4, 21, 35, memory.get(), 0, 0, SRCCOPY);
+    SelectObject(memory.get(), oldBitmap);
 }
 
-}  // namespace
-
-INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR WelcomePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_INITDIALOG:
-            OnInit(page);
-            return TRUE;
-        case WM_SHOWWINDOW:
-            if (wParam)
-                OnShown(page);
-            else
-                KillTimer(page, kBlinkTimer);
-            return TRUE;
         case WM_TIMER:
             if (wParam != kBlinkTimer) return FALSE;
-            OnBlink(page);
+            Blink();
             return TRUE;
         case WM_DESTROY:
-            OnDestroy(page);
+            // The static lets the picture go before the page deletes it.
+            SendDlgItemMessageA(window(), IDC_WELCOME_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0);
             return FALSE;
         case WM_DRAWITEM:
             if (wParam != IDC_WELCOME_TIP) return FALSE;
@@ -163,5 +156,9 @@ INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
     }
     return FALSE;
 }
+
+}  // namespace
+
+std::unique_ptr<WizardPage> MakeWelcomePage() { return std::make_unique<WelcomePage>(); }
 
 }  // namespace corvane
