@@ -88,7 +88,7 @@ int PumpMessages();
 std::string ControlText(HWND control);
 
 // Every page's controls that are kept between runs, filled from / read into the settings.
-void FillPageFromSettings(HWND page, int step, const Settings& settings);
+void FillPageFromSettings(HWND page, Step step, const Settings& settings);
 void ReadPagesIntoSettings(Settings* settings);
 
 // Tooltip set n: 0 the frame's, n+1 the page of index n.

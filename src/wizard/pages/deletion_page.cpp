@@ -13,7 +13,6 @@
 namespace corvane {
 namespace {
 
-constexpr int kStep = 6;
 const char kImageFilter[] = "Image Files (*.gif, *.jpg, *.jpeg, *.png, *.bmp)\0*.gif;*.jpg;*.jpeg;*.png;*.bmp\0"
                             "All Files (*.*)\0*.*\0";
 
@@ -59,12 +58,7 @@ void Browse(HWND page, const Group& g) {
 }
 
 void OnInit(HWND page) {
-    CheckRadioButton(page, IDC_DEL_TEXT_CONVERT, IDC_DEL_TEXT_EMPTY, IDC_DEL_TEXT_CONVERT);
-    CheckRadioButton(page, IDC_DEL_IMAGE_EMPTY, IDC_DEL_IMAGE_REPLACE, IDC_DEL_IMAGE_EMPTY);
-    CheckRadioButton(page, IDC_DEL_BACKGROUND_EMPTY, IDC_DEL_BACKGROUND_REPLACE, IDC_DEL_BACKGROUND_EMPTY);
-    SendDlgItemMessageA(page, IDC_DEL_IMAGE_URL, EM_SETLIMITTEXT, kMaxReplacementEdit, 0);
-    SendDlgItemMessageA(page, IDC_DEL_BACKGROUND_URL, EM_SETLIMITTEXT, kMaxReplacementEdit, 0);
-    FillPageFromSettings(page, kStep, Wizard().settings);
+    FillPageFromSettings(page, Step::Deletion, Wizard().settings);
     EnableGroup(page, kImage);
     EnableGroup(page, kBackground);
 }

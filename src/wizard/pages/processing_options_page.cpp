@@ -7,7 +7,6 @@
 namespace corvane {
 namespace {
 
-constexpr int kStep = 3;
 const char* const kModes[] = {"All external links", "Links to image files", "Custom URL mask"};
 const char* const kTargets[] = {"_blank", "_parent", "_self", "_top"};
 
@@ -27,21 +26,9 @@ void EnableTargetAdder(HWND page) {
 }
 
 void OnInit(HWND page) {
-    const Settings& s = Wizard().settings;
     for (const char* mode : kModes) SendDlgItemMessageA(page, IDC_PROC_TARGET_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mode));
     for (const char* target : kTargets) SendDlgItemMessageA(page, IDC_PROC_TARGET, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(target));
-    SendDlgItemMessageA(page, IDC_PROC_URL_MASK, EM_SETLIMITTEXT, kOptionTextBytes - 1, 0);
-    SendDlgItemMessageA(page, IDC_PROC_TARGET, CB_LIMITTEXT, kOptionTextBytes - 1, 0);
-    FillPageFromSettings(page, kStep, s);
-    CheckRadioButton(page, IDC_PROC_RELATIVE, IDC_PROC_ABSOLUTE, s.stStep4Rad1 != 0 ? IDC_PROC_RELATIVE : IDC_PROC_ABSOLUTE);
-    // The saved target is chosen from the list only when it is one of the items exactly (case too).
-    for (int i = 0; i < 4; ++i) {
-        if (s.stStep4Combo2 == kTargets[i]) {
-            SendDlgItemMessageA(page, IDC_PROC_TARGET, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-            break;
-        }
-    }
-    CheckDlgButton(page, IDC_PROC_TARGET_ENABLE, BST_UNCHECKED);
+    FillPageFromSettings(page, Step::ProcessingOptions, Wizard().settings);
     EnableTargetAdder(page);
 }
 

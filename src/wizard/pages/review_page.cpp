@@ -16,7 +16,6 @@
 namespace corvane {
 namespace {
 
-constexpr int kStep = 5;
 const char* const kSortMethods[] = {"Unsorted", "By URL", "By action"};
 struct ReviewPage {
     HWND page = nullptr;
@@ -175,9 +174,7 @@ void OnInit(HWND page) {
     for (const char* method : kSortMethods)
         SendDlgItemMessageA(page, IDC_REVIEW_SORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(method));
     SendDlgItemMessageA(page, IDC_REVIEW_REPLACEMENT, EM_SETLIMITTEXT, kMaxReplacementEdit, 0);
-    FillPageFromSettings(page, kStep, Wizard().settings);
-    CheckDlgButton(page, IDC_REVIEW_BACKUPS, BST_CHECKED);
-    CheckDlgButton(page, IDC_REVIEW_ALLOW_DELETION, BST_UNCHECKED);
+    FillPageFromSettings(page, Step::Review, Wizard().settings);
     EnableWindow(Item(IDC_REVIEW_HIDE_DELETE), FALSE);
 }
 

@@ -8,8 +8,6 @@
 namespace corvane {
 namespace {
 
-constexpr int kStep = 2;
-
 void EnableBaseUrl(HWND page) {
     EnableWindow(GetDlgItem(page, IDC_SEARCH_OPT_BASE_URL), IsDlgButtonChecked(page, IDC_SEARCH_OPT_USE_BASE_URL) == BST_CHECKED);
 }
@@ -29,8 +27,7 @@ void CanonicaliseBaseUrl(HWND page) {
 INT_PTR CALLBACK SearchOptionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
-            SendDlgItemMessageA(page, IDC_SEARCH_OPT_BASE_URL, EM_SETLIMITTEXT, kOptionTextBytes - 1, 0);
-            FillPageFromSettings(page, kStep, Wizard().settings);
+            FillPageFromSettings(page, Step::SearchOptions, Wizard().settings);
             return TRUE;
         case WM_SHOWWINDOW:
             if (wParam) {
