@@ -2,6 +2,8 @@
 // made, and read back into them when the frame closes or an operation starts.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "corvane_ids.h"
 #include "settings/option_table.h"
 #include "wizard/options_from_pages.h"
