@@ -1,64 +1,116 @@
-// Parsing corvane-cli's command line: one switch for every control of the wizard's option steps.
+// Parsing corvane-cli's command line: the option table's switches, and the tool's own.
 #include "cli/cli_args.h"
 
 #include <cctype>
-#include <cstring>
+
+#include "settings/option_table.h"
 
 namespace corvane {
 namespace {
 
-struct Switch {
-    const char* name;  // --name sets, --no-name clears
-    bool* (*field)(CliArgs&);
+// An option row's switch, as its cli column writes it.
+struct OptionSwitch {
+    const OptionRow* row = nullptr;
+    std::string name;                  // --name
+    std::string offName;               // "name|offName": --offName sets false; else --no-name does
+    std::string meta;                  // "name META": the switch takes a value
+    std::vector<std::string> choices;  // META as "a|b|c": the value is the index of a choice
+
+    bool takesValue() const { return !meta.empty(); }
+};
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find(separator, from)) != std::string::npos; from = at + 1)
+        parts.push_back(text.substr(from, at - from));
+    parts.push_back(text.substr(from));
+    return parts;
+}
+
+const std::vector<OptionSwitch>& OptionSwitches() {
+    static const std::vector<OptionSwitch> switches = [] {
+        std::vector<OptionSwitch> all;
+        for (const OptionRow& row : OptionRows()) {
+            const std::string cli = row.cli;
+            if (cli.empty()) continue;
+            OptionSwitch s;
+            s.row = &row;
+            const std::size_t blank = cli.find(' ');
+            if (blank != std::string::npos) {
+                s.name = cli.substr(0, blank);
+                s.meta = cli.substr(blank + 1);
+                if (s.meta.find('|') != std::string::npos) s.choices = Split(s.meta, '|');
+            } else {
+                const std::vector<std::string> names = Split(cli, '|');
+                s.name = names[0];
+                if (names.size() > 1) s.offName = names[1];
+            }
+            all.push_back(s);
+        }
+        return all;
+    }();
+    return switches;
+}
+
+bool* FlagNamed(CliArgs& args, const std::string& field) {
+    for (const OptionRow& row : OptionRows())
+        if (field == row.field) return std::get<bool*>(row.at(args));
+    return nullptr;
+}
+
+// The tool's own switches, which no page has.
+struct OwnSwitch {
+    const char* name;
+    bool CliArgs::*field;
     const char* help;
 };
-
-#define FIELD(expr) [](CliArgs& a) -> bool* { return &a.expr; }
-
-const Switch kSwitches[] = {
-    // Step 3: replacement and URL search.
-    {"check-internet-urls", FIELD(search.checkInternetUrls), "Check Internet URL's on line"},
-    {"search-file-names", FIELD(search.searchFileNames), "Search using file names"},
-    {"saved-from-url", FIELD(search.searchSavedFromUrl), "Search using the \"saved from url\" comment"},
-    {"search-base-url", FIELD(search.searchBaseUrl), "Search using base URL (see --base-url)"},
-    {"search-events", FIELD(search.searchEventsByProtocol), "Search inside event definitions by protocol names"},
-    {"search-scripts-by-protocol", FIELD(search.searchScriptsByProtocol), "Search inside scripts by protocol names"},
-    {"search-scripts-by-tag-names", FIELD(search.searchScriptsByTagNames), "Search inside scripts by tag names"},
-    // Step 4: URL processing and the link target adder.
-    {"use-base-url", FIELD(processing.useBaseUrlFromStep3), "Use the base URL from the step 3 (with --make-absolute)"},
-    {"add-forgotten-protocols", FIELD(processing.addForgottenProtocols), "Add forgotten protocol names"},
-    {"add-forgotten-slashes", FIELD(processing.addForgottenSlashes), "Add forgotten \"//\" after a protocol name"},
-    {"canonicalize", FIELD(processing.canonicalize), "Canonicalize URL's"},
-    {"delete-scripts", FIELD(processing.deleteScripts), "Delete scripts inside links"},
-    {"delete-unknown-protocols", FIELD(processing.deleteUnknownProtocols), "Delete URL's with unknown protocols"},
-    {"target-adder", FIELD(processing.targetAdderEnabled), "Enable the link target adder"},
-    {"modify-existing-targets", FIELD(processing.modifyExistingTargets), "Modify existing targets"},
-    {"match-case", FIELD(processing.matchCase), "Write local links in the letter case of their files"},
-    // Step 6: review.
-    {"hide-delete", FIELD(review.hideDelete), "Hide DELETE items"},
-    {"hide-replace", FIELD(review.hideReplace), "Hide REPLACE items"},
-    {"hide-target", FIELD(review.hideTarget), "Hide TARGET items"},
-    {"hide-orphan", FIELD(review.hideOrphan), "Hide ORPHAN items"},
-    {"allow-link-deletion", FIELD(review.allowLinkDeletion), "Allow link deletion"},
-    {"backups", FIELD(review.makeBackups), "Make backups before processing"},
-    // Step 7: link deletion.
-    {"image-make-relative", FIELD(deletion.imageMakeRelative), "Make the image replacement URL relative"},
-    {"background-make-relative", FIELD(deletion.backgroundMakeRelative), "Make the background replacement URL relative"},
-    // Where the site is.
-    {"subfolders", FIELD(subfolders), "Add folders with their subfolders"},
-    {"json", FIELD(json), "Print one JSON document instead of the log"},
+const OwnSwitch kOwnSwitches[] = {
+    {"subfolders", &CliArgs::subfolders, "Add folders with their subfolders"},
+    {"json", &CliArgs::json, "Print one JSON document instead of the log"},
 };
-#undef FIELD
 
 const char* const kCommands[] = {"search", "review", "fix", "restore", "delete-backups"};
 
-bool Choose(const std::string& value, const std::vector<const char*>& names, int& out) {
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (value == names[i]) {
-            out = static_cast<int>(i);
-            return true;
+// "a, b or c"
+std::string Alternatives(const std::vector<std::string>& choices) {
+    std::string text;
+    for (std::size_t i = 0; i < choices.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == choices.size() ? " or " : ", ") + choices[i];
+    return text;
+}
+
+// Sets the option from the switch's value; false with `error` when the value is not one of its choices.
+bool SetFromValue(const OptionSwitch& s, const std::string& value, CliArgs& out, std::string& error) {
+    const OptionField field = s.row->at(out);
+    if (std::string* const* text = std::get_if<std::string*>(&field)) {
+        **text = value;
+    } else {
+        int chosen = -1;
+        for (std::size_t i = 0; i < s.choices.size(); ++i)
+            if (value == s.choices[i]) chosen = static_cast<int>(i);
+        if (chosen < 0) {
+            error = "--" + s.name + " takes " + Alternatives(s.choices);
+            return false;
         }
-    return false;
+        if (bool* const* flag = std::get_if<bool*>(&field))
+            **flag = chosen == 0;
+        else
+            *std::get<int*>(field) = chosen;
+    }
+    if (*s.row->turnsOn != '\0') *FlagNamed(out, s.row->turnsOn) = true;
+    return true;
+}
+
+// "  --name META", with its help in the column the switches' help starts in.
+std::string UsageLine(const std::string& left, const std::string& help) {
+    if (help.empty()) return left + "\n";
+    std::string line = left;
+    if (line.size() < 31)
+        line.resize(31, ' ');
+    else
+        line += "   ";
+    return line + help + "\n";
 }
 
 }  // namespace
@@ -99,63 +151,38 @@ bool ParseCliArgs(const std::vector<std::string>& args, CliArgs& out, std::strin
             value = args[++i];
             return true;
         };
-
-        bool matched = false;
-        for (const Switch& s : kSwitches) {
-            const bool negated = name.compare(0, 3, "no-") == 0 && name.substr(3) == s.name;
-            if (name == s.name || negated) {
-                if (hasValue) {
-                    error = "option --" + name + " takes no value";
-                    return false;
-                }
-                *s.field(out) = !negated;
-                matched = true;
-                break;
+        auto setFlag = [&](bool* flag, bool on) -> bool {
+            if (hasValue) {
+                error = "option --" + name + " takes no value";
+                return false;
             }
+            *flag = on;
+            return true;
+        };
+
+        const bool negated = name.compare(0, 3, "no-") == 0;
+        const std::string positive = negated ? name.substr(3) : name;
+        bool matched = false;
+        for (const OptionSwitch& s : OptionSwitches()) {
+            if (s.takesValue()) {
+                if (name != s.name) continue;
+                if (!takeValue() || !SetFromValue(s, value, out, error)) return false;
+            } else if (name == s.name || (s.offName.empty() ? negated && positive == s.name : name == s.offName)) {
+                if (!setFlag(std::get<bool*>(s.row->at(out)), name == s.name)) return false;
+            } else {
+                continue;
+            }
+            matched = true;
+            break;
+        }
+        for (const OwnSwitch& s : kOwnSwitches) {
+            if (matched || positive != s.name) continue;
+            if (!setFlag(&(out.*s.field), !negated)) return false;
+            matched = true;
         }
         if (matched) continue;
 
-        if (name == "make-relative" || name == "make-absolute") {
-            out.processing.makeRelative = name == "make-relative";
-        } else if (name == "base-url") {
-            if (!takeValue()) return false;
-            out.search.baseUrl = value;
-            out.search.searchBaseUrl = true;
-        } else if (name == "mode") {
-            if (!takeValue()) return false;
-            if (!Choose(value, {"all-external", "image-links", "custom-mask"}, out.processing.targetMode)) {
-                error = "--mode takes all-external, image-links or custom-mask";
-                return false;
-            }
-        } else if (name == "url-mask") {
-            if (!takeValue()) return false;
-            out.processing.urlMask = value;
-        } else if (name == "target") {
-            if (!takeValue()) return false;
-            out.processing.target = value;
-        } else if (name == "sort") {
-            if (!takeValue()) return false;
-            if (!Choose(value, {"unsorted", "by-url", "by-action"}, out.review.sortMethod)) {
-                error = "--sort takes unsorted, by-url or by-action";
-                return false;
-            }
-        } else if (name == "text-links") {
-            if (!takeValue()) return false;
-            int choice = 0;
-            if (!Choose(value, {"convert-to-text", "make-empty"}, choice)) {
-                error = "--text-links takes convert-to-text or make-empty";
-                return false;
-            }
-            out.deletion.textConvertToText = choice == 0;
-        } else if (name == "image-url") {
-            if (!takeValue()) return false;
-            out.deletion.imageUrl = value;
-            out.deletion.imageReplace = true;
-        } else if (name == "background-url") {
-            if (!takeValue()) return false;
-            out.deletion.backgroundUrl = value;
-            out.deletion.backgroundReplace = true;
-        } else if (name == "ext") {
+        if (name == "ext") {
             if (!takeValue()) return false;
             out.backupExtension = value;
         } else if (name == "drive") {
@@ -191,24 +218,23 @@ std::string CliUsage() {
         "PATH is a folder (added with its subfolders) or a file of the site.\n"
         "\n"
         "switches (--NAME turns on, --no-NAME turns off):\n";
-    for (const Switch& s : kSwitches) {
-        std::string line = "  --" + std::string(s.name);
+    auto switchLine = [&u](const std::string& name, const char* help) {
+        std::string line = "  --" + name;
         line.resize(32, ' ');
-        u += line + s.help + "\n";
+        u += line + help + "\n";
+    };
+    for (const OptionSwitch& s : OptionSwitches())
+        if (!s.takesValue() && s.offName.empty()) switchLine(s.name, s.row->help);
+    for (const OwnSwitch& s : kOwnSwitches) switchLine(s.name, s.help);
+    u += "\noptions with a value:\n";
+    for (const OptionSwitch& s : OptionSwitches()) {
+        if (!s.offName.empty())
+            u += UsageLine("  --" + s.name + " / --" + s.offName, s.row->help);
+        else if (s.takesValue())
+            u += UsageLine("  --" + s.name + " " + s.meta, s.row->help);
     }
-    u +=
-        "\noptions with a value:\n"
-        "  --make-relative / --make-absolute\n"
-        "  --base-url URL               the site's base URL (turns on --search-base-url)\n"
-        "  --mode all-external|image-links|custom-mask   link target adder mode\n"
-        "  --url-mask MASK              mask of the custom mode (default *.jpg)\n"
-        "  --target TARGET              target to set (default _blank)\n"
-        "  --sort unsorted|by-url|by-action\n"
-        "  --text-links convert-to-text|make-empty\n"
-        "  --image-url URL              replace deleted image URLs with URL\n"
-        "  --background-url URL         replace deleted background URLs with URL\n"
-        "  --ext EXT                    backup extension for restore/delete-backups (default bak)\n"
-        "  --drive C=DIR                address DIR as drive C: (paths are shown in Windows form)\n";
+    u += UsageLine("  --ext EXT", "backup extension for restore/delete-backups (default bak)");
+    u += UsageLine("  --drive C=DIR", "address DIR as drive C: (paths are shown in Windows form)");
     return u;
 }
 

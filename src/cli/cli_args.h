@@ -5,17 +5,13 @@
 #include <utility>
 #include <vector>
 
-#include "apply/apply_options.h"
-#include "engine/options.h"
+#include "settings/settings.h"
 
 namespace corvane {
 
-struct CliArgs {
+// The options are the wizard's (their switches are in the option table); lastRootFolder is unused.
+struct CliArgs : Settings {
     std::string command;  // search, review, fix, restore, delete-backups
-    SearchOptions search;
-    ProcessingOptions processing;
-    ReviewOptions review;
-    DeletionOptions deletion;
     bool json = false;
     bool subfolders = true;
     std::string backupExtension = "bak";

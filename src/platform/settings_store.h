@@ -22,4 +22,21 @@ public:
     virtual bool WriteText(const std::string& name, const std::string& value) = 0;
 };
 
+// The store opened for one load or save, and closed again on every way out.
+class OpenSettingsStore {
+public:
+    explicit OpenSettingsStore(SettingsStore& store) : store_(store), open_(store.Open()) {}
+    ~OpenSettingsStore() {
+        if (open_) store_.Close();
+    }
+    OpenSettingsStore(const OpenSettingsStore&) = delete;
+    OpenSettingsStore& operator=(const OpenSettingsStore&) = delete;
+
+    explicit operator bool() const { return open_; }
+
+private:
+    SettingsStore& store_;
+    bool open_;
+};
+
 }  // namespace corvane

@@ -69,9 +69,9 @@ void OnHandover(HWND dialog, RestavoDialogContext* context) {
 void OnBrowse(HWND dialog, RestavoDialogContext* context) {
     std::string folder = ItemText(dialog, IDC_RESTAVO_FOLDER, kFolderChars);
     if (folder.empty()) {
-        if (!context->settings->Open()) EmergencyQuit("Main - Unable to open a needed registry key!");
+        OpenSettingsStore open(*context->settings);
+        if (!open) EmergencyQuit("Main - Unable to open a needed registry key!");
         if (!context->settings->ReadText(kLastRootFolder, kPathBuffer, &folder)) folder.clear();
-        context->settings->Close();
     }
     const int result = Dialogs().BrowseForFolder(Program().instance, Program().uiFont, dialog, &folder,
                                                  &context->recurse);
@@ -130,10 +130,12 @@ void OnAbout(HWND dialog) {
 
 void OnClose(HWND dialog, RestavoDialogContext* context) {
     const std::string folder = ItemText(dialog, IDC_RESTAVO_FOLDER, kFolderChars);
-    if (!context->settings->Open()) EmergencyQuit("Main - Unable to open a needed registry key!");
-    if (!context->settings->WriteText(kLastRootFolder, folder))
-        EmergencyQuit("Main - Unable to set a needed registry value!");
-    context->settings->Close();
+    {
+        OpenSettingsStore open(*context->settings);
+        if (!open) EmergencyQuit("Main - Unable to open a needed registry key!");
+        if (!context->settings->WriteText(kLastRootFolder, folder))
+            EmergencyQuit("Main - Unable to set a needed registry value!");
+    }
     PostQuitMessage(0);
 }
 

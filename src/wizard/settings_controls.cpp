@@ -1,83 +1,121 @@
-// Which control of which page shows each persisted setting: filled when a page is made, read back at close.
+// The option table's page and control columns: a page's controls filled from the settings when it is
+// made, and read back into them when the frame closes or an operation starts.
+#include <windows.h>
+
+#include <algorithm>
+
 #include "corvane_ids.h"
+#include "settings/option_table.h"
+#include "wizard/options_from_pages.h"
 #include "wizard/wizard.h"
 
 namespace corvane {
 namespace {
 
-enum BindingKind { kCheckBox, kComboIndex, kText };
+enum class ControlKind { NoControl, CheckBox, Radio, ComboIndex, Text, ComboText };
 
-struct Binding {
-    int step;
+struct OptionControl {
+    Step page;
     int control;
-    BindingKind kind;
-    std::uint32_t Settings::*number;
-    std::string Settings::*text;
+    ControlKind kind;
+    int second;  // a radio pair's button for false
 };
 
-const Binding kBindings[] = {
-    {2, IDC_SEARCH_OPT_SCRIPT_TAGS, kCheckBox, &Settings::stStep3Chk1, nullptr},
-    {2, IDC_SEARCH_OPT_SCRIPT_PROTOCOLS, kCheckBox, &Settings::stStep3Chk2, nullptr},
-    {2, IDC_SEARCH_OPT_SAVED_FROM, kCheckBox, &Settings::stStep3Chk3, nullptr},
-    {2, IDC_SEARCH_OPT_FILE_NAMES, kCheckBox, &Settings::stStep3Chk5, nullptr},
-    {2, IDC_SEARCH_OPT_CHECK_INTERNET, kCheckBox, &Settings::stStep3Chk9, nullptr},
-    {2, IDC_SEARCH_OPT_EVENTS, kCheckBox, &Settings::stStep3Chk10, nullptr},
-    {2, IDC_SEARCH_OPT_USE_BASE_URL, kCheckBox, &Settings::stStep3Chk12, nullptr},
-    {2, IDC_SEARCH_OPT_BASE_URL, kText, nullptr, &Settings::stStep3Edit1},
-    {3, IDC_PROC_DELETE_SCRIPTS, kCheckBox, &Settings::stStep4Chk1, nullptr},
-    {3, IDC_PROC_ADD_PROTOCOLS, kCheckBox, &Settings::stStep4Chk2, nullptr},
-    {3, IDC_PROC_ADD_SLASHES, kCheckBox, &Settings::stStep4Chk3, nullptr},
-    {3, IDC_PROC_CANONICALIZE, kCheckBox, &Settings::stStep4Chk4, nullptr},
-    {3, IDC_PROC_USE_BASE_URL, kCheckBox, &Settings::stStep4Chk5, nullptr},
-    {3, IDC_PROC_MODIFY_TARGETS, kCheckBox, &Settings::stStep4Chk6, nullptr},
-    {3, IDC_PROC_DELETE_UNKNOWN, kCheckBox, &Settings::stStep4Chk8, nullptr},
-    {3, IDC_PROC_RELATIVE, kCheckBox, &Settings::stStep4Rad1, nullptr},
-    {3, IDC_PROC_URL_MASK, kText, nullptr, &Settings::stStep4Edit1},
-    {3, IDC_PROC_TARGET_MODE, kComboIndex, &Settings::stStep4Combo1, nullptr},
-    {3, IDC_PROC_TARGET, kText, nullptr, &Settings::stStep4Combo2},
-    {5, IDC_REVIEW_SORT, kComboIndex, &Settings::stStep6Combo1, nullptr},
-    {6, IDC_DEL_IMAGE_RELATIVE, kCheckBox, &Settings::stStep7Chk1, nullptr},
-    {6, IDC_DEL_BACKGROUND_RELATIVE, kCheckBox, &Settings::stStep7Chk2, nullptr},
-    {6, IDC_DEL_IMAGE_URL, kText, nullptr, &Settings::stStep7Edit1},
-    {6, IDC_DEL_BACKGROUND_URL, kText, nullptr, &Settings::stStep7Edit2},
+#define OPTION(value, field, limit, page, control, kind, second, ...) {Step::page, control, ControlKind::kind, second},
+const OptionControl kControls[] = {
+#include "settings/option_table.def"
 };
+#undef OPTION
 
-}  // namespace
+bool Checked(HWND control) { return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-void FillPageFromSettings(HWND page, int step, const Settings& settings) {
-    for (const Binding& b : kBindings) {
-        if (b.step != step) continue;
-        HWND control = GetDlgItem(page, b.control);
-        switch (b.kind) {
-            case kCheckBox:
-                SendMessageA(control, BM_SETCHECK, settings.*b.number != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
-                break;
-            case kComboIndex:
-                SendMessageA(control, CB_SETCURSEL, settings.*b.number, 0);
-                break;
-            case kText:
-                SetWindowTextA(control, (settings.*b.text).c_str());
-                break;
+// A saved text is chosen from the list only when it equals an item exactly, letter case too
+// (CB_FINDSTRINGEXACT ignores case).
+void SelectExactItem(HWND combo, const std::string& text) {
+    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length < 0 || static_cast<std::size_t>(length) != text.size()) continue;
+        std::string item(static_cast<std::size_t>(length) + 1, '\0');
+        SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item[0]));
+        item.resize(static_cast<std::size_t>(length));
+        if (item == text) {
+            SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+            return;
         }
     }
 }
 
+void Fill(HWND page, const OptionControl& c, const OptionField& field, std::size_t limit) {
+    HWND control = GetDlgItem(page, c.control);
+    switch (c.kind) {
+        case ControlKind::NoControl:
+            break;
+        case ControlKind::CheckBox:
+            SendMessageA(control, BM_SETCHECK, *std::get<bool*>(field) ? BST_CHECKED : BST_UNCHECKED, 0);
+            break;
+        case ControlKind::Radio:
+            CheckRadioButton(page, (std::min)(c.control, c.second), (std::max)(c.control, c.second),
+                             *std::get<bool*>(field) ? c.control : c.second);
+            break;
+        case ControlKind::ComboIndex:
+            SendMessageA(control, CB_SETCURSEL, static_cast<std::uint32_t>(*std::get<int*>(field)), 0);
+            break;
+        case ControlKind::Text:
+            SendMessageA(control, EM_SETLIMITTEXT, limit - 1, 0);
+            SetWindowTextA(control, std::get<std::string*>(field)->c_str());
+            break;
+        case ControlKind::ComboText:
+            SendMessageA(control, CB_LIMITTEXT, limit - 1, 0);
+            SetWindowTextA(control, std::get<std::string*>(field)->c_str());
+            SelectExactItem(control, *std::get<std::string*>(field));
+            break;
+    }
+}
+
+void Read(const OptionControl& c, const OptionField& field) {
+    HWND control = PageControl(c.page, c.control);
+    switch (c.kind) {
+        case ControlKind::NoControl:
+            break;
+        case ControlKind::CheckBox:
+        case ControlKind::Radio:
+            *std::get<bool*>(field) = Checked(control);
+            break;
+        case ControlKind::ComboIndex:
+            *std::get<int*>(field) = static_cast<int>(SendMessageA(control, CB_GETCURSEL, 0, 0));
+            break;
+        case ControlKind::Text:
+        case ControlKind::ComboText:
+            *std::get<std::string*>(field) = ControlText(control);
+            break;
+    }
+}
+
+}  // namespace
+
+void FillPageFromSettings(HWND page, Step step, const Settings& settings) {
+    Settings source = settings;  // the rows reach fields through a writable record
+    const std::vector<OptionRow>& rows = OptionRows();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (kControls[i].page == step) Fill(page, kControls[i], rows[i].at(source), rows[i].limit);
+}
+
+void ReadPageIntoSettings(Step step, Settings* settings) {
+    const std::vector<OptionRow>& rows = OptionRows();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (kControls[i].page == step) Read(kControls[i], rows[i].at(*settings));
+}
+
 void ReadPagesIntoSettings(Settings* settings) {
-    for (const Binding& b : kBindings) {
-        HWND control = PageControl(b.step, b.control);
-        switch (b.kind) {
-            case kCheckBox:
-                settings->*b.number = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-                break;
-            case kComboIndex: {
-                LRESULT selected = SendMessageA(control, CB_GETCURSEL, 0, 0);
-                settings->*b.number = static_cast<std::uint32_t>(selected);
-                break;
-            }
-            case kText:
-                settings->*b.text = ControlText(control).substr(0, kOptionTextBytes - 1);
-                break;
-        }
+    const std::vector<OptionRow>& rows = OptionRows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (kControls[i].kind == ControlKind::NoControl) continue;
+        const OptionField field = rows[i].at(*settings);
+        Read(kControls[i], field);
+        // Cut to what the registry gives back whole.
+        if (std::string* const* text = std::get_if<std::string*>(&field))
+            if ((*text)->size() >= rows[i].limit) (*text)->resize(rows[i].limit - 1);
     }
 }
 

@@ -83,7 +83,7 @@ HWND FrameButton(int id);
 HWND PageWindow(Step step);
 HWND PageControl(Step step, int control);
 bool IsChecked(Step step, int control);
-// By step index, for the option tables that are kept by index.
+// By step index, as the tests name the pages.
 HWND PageControl(int step, int control);
 bool IsChecked(int step, int control);
 
@@ -119,7 +119,7 @@ int PumpMessages();
 std::string ControlText(HWND control);
 
 // Every page's controls that are kept between runs, filled from / read into the settings.
-void FillPageFromSettings(HWND page, int step, const Settings& settings);
+void FillPageFromSettings(HWND page, Step step, const Settings& settings);
 void ReadPagesIntoSettings(Settings* settings);
 
 // Page 2's operations the other pages use.

@@ -13,6 +13,7 @@
 #include "wizard/pages/page.h"
 #include "wizard/picture_loader.h"
 #include "wizard/side_picture.h"
+#include "wizard/options_from_pages.h"
 #include "wizard/wizard.h"
 
 namespace corvane {
@@ -136,7 +137,7 @@ void OnNext() {
             ClearFileList();
             next = Step::Welcome;
         }
-    } else if (step == Step::Review && !IsChecked(Step::Review, IDC_REVIEW_ALLOW_DELETION)) {
+    } else if (step == Step::Review && !ReadReviewOptions().allowLinkDeletion) {
         next = Step::Apply;
     }
     ShowStep(next, true);

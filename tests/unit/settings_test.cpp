@@ -11,27 +11,33 @@ namespace {
 TEST(Settings, AnEmptyKeyGivesTheFirstRunChoices) {
     MemorySettingsStore store;
     Settings s;
-    s.stStep3Chk5 = 0;  // loading must overwrite what the record held
+    s.search.searchFileNames = false;  // loading must overwrite what the record held
     ASSERT_EQ(LoadSettings(store, &s), kSettingsDone);
-    const std::uint32_t numbers[] = {s.stStep3Chk1, s.stStep3Chk2, s.stStep3Chk3, s.stStep3Chk5, s.stStep3Chk9,
-                                     s.stStep3Chk10, s.stStep3Chk12, s.stStep4Chk1, s.stStep4Chk2, s.stStep4Chk3,
-                                     s.stStep4Chk4, s.stStep4Chk5, s.stStep4Chk6, s.stStep4Chk8, s.stStep4Rad1,
-                                     s.stStep4Combo1, s.stStep6Combo1, s.stStep7Chk1, s.stStep7Chk2};
+    const SearchOptions& s3 = s.search;
+    const ProcessingOptions& s4 = s.processing;
+    const std::uint32_t numbers[] = {s3.searchScriptsByTagNames, s3.searchScriptsByProtocol, s3.searchSavedFromUrl,
+                                     s3.searchFileNames, s3.checkInternetUrls, s3.searchEventsByProtocol,
+                                     s3.searchBaseUrl, s4.deleteScripts, s4.addForgottenProtocols,
+                                     s4.addForgottenSlashes, s4.canonicalize, s4.useBaseUrlFromStep3,
+                                     s4.modifyExistingTargets, s4.deleteUnknownProtocols, s4.makeRelative,
+                                     static_cast<std::uint32_t>(s4.targetMode),
+                                     static_cast<std::uint32_t>(s.review.sortMethod), s.deletion.imageMakeRelative,
+                                     s.deletion.backgroundMakeRelative};
     const std::uint32_t expected[] = {0, 1, 1, 1, 1, 1, 0, 0, 1, 1, 1, 1, 1, 0, 1, 0, 0, 1, 1};
     for (std::size_t i = 0; i < sizeof expected / sizeof expected[0]; ++i) EXPECT_EQ(numbers[i], expected[i]) << i;
-    EXPECT_EQ(s.stStep4Edit1, "*.jpg");
-    EXPECT_EQ(s.stStep4Combo2, "_blank");
-    EXPECT_EQ(s.stStep3Edit1, "");
+    EXPECT_EQ(s.processing.urlMask, "*.jpg");
+    EXPECT_EQ(s.processing.target, "_blank");
+    EXPECT_EQ(s.search.baseUrl, "");
     EXPECT_EQ(s.lastRootFolder, "");
 }
 
 TEST(Settings, WhatIsSavedIsLoadedAgainAndEmptyTextsAreWritten) {
     MemorySettingsStore store;
     Settings saved;
-    saved.stStep3Chk12 = 1;
-    saved.stStep4Rad1 = 0;
-    saved.stStep4Combo2 = "my frame";
-    saved.stStep6Combo1 = 2;
+    saved.search.searchBaseUrl = true;
+    saved.processing.makeRelative = false;
+    saved.processing.target = "my frame";
+    saved.review.sortMethod = 2;
     saved.lastRootFolder = "C:\\site";
     ASSERT_EQ(SaveSettings(store, saved), kSettingsDone);
     EXPECT_EQ(store.numbers.size(), 19u);
@@ -39,10 +45,10 @@ TEST(Settings, WhatIsSavedIsLoadedAgainAndEmptyTextsAreWritten) {
     ASSERT_EQ(store.texts.count("stStep3Edit1"), 1u);  // an empty base URL is written, not left out
     Settings loaded;
     ASSERT_EQ(LoadSettings(store, &loaded), kSettingsDone);
-    EXPECT_EQ(loaded.stStep3Chk12, 1u);
-    EXPECT_EQ(loaded.stStep4Rad1, 0u);
-    EXPECT_EQ(loaded.stStep4Combo2, "my frame");
-    EXPECT_EQ(loaded.stStep6Combo1, 2u);
+    EXPECT_TRUE(loaded.search.searchBaseUrl);
+    EXPECT_FALSE(loaded.processing.makeRelative);
+    EXPECT_EQ(loaded.processing.target, "my frame");
+    EXPECT_EQ(loaded.review.sortMethod, 2);
     EXPECT_EQ(loaded.lastRootFolder, "C:\\site");
 }
 
@@ -52,7 +58,7 @@ TEST(Settings, ATextLongerThanItsBufferFallsBackToItsDefault) {
     store.texts["lastRootFolder"] = std::string(260, 'b');             // fits exactly
     Settings s;
     LoadSettings(store, &s);
-    EXPECT_EQ(s.stStep4Edit1, "*.jpg");
+    EXPECT_EQ(s.processing.urlMask, "*.jpg");
     EXPECT_EQ(s.lastRootFolder.size(), 260u);
 }
 

@@ -52,8 +52,7 @@ void ApplyPage::Start() {
     WizardState& w = Wizard();
     std::int32_t n = 0;
     RunLocked(EditGroup::Restore, [&] {
-        ReviewOptions review = ReadReviewOptions();
-        if (w.secondPass) review.makeBackups = false;
+        const ReviewOptions review = ReadReviewOptions();
         const DeletionOptions deletion = ReadDeletionOptions();
         const SearchOptions search = ReadSearchOptions();
         const ProcessingOptions processing = ReadProcessingOptions();

@@ -8,6 +8,7 @@
 #include "shell/user_dialogs.h"
 #include "corvane_ids.h"
 #include "engine/url_text.h"
+#include "wizard/options_from_pages.h"
 #include "wizard/pages/page.h"
 
 namespace corvane {
@@ -72,7 +73,7 @@ void DeletionPage::NormaliseEdits() {
         if (!Chosen(*g)) continue;
         HWND edit = Item(g->edit);
         std::string text = ControlText(edit).substr(0, kMaxReplacementEdit);
-        std::string normal = NormaliseReplacementUrl(text, IsChecked(Step::ProcessingOptions, IDC_PROC_CANONICALIZE));
+        std::string normal = NormaliseReplacementUrl(text, ReadProcessingOptions().canonicalize);
         if (normal.size() > kMaxReplacementEdit) normal.resize(kMaxReplacementEdit);
         if (normal != text) SetWindowTextA(edit, normal.c_str());
     }
@@ -94,13 +95,7 @@ void DeletionPage::Browse(const Group& g) {
 }
 
 void DeletionPage::OnInit() {
-    HWND page = window();
-    CheckRadioButton(page, IDC_DEL_TEXT_CONVERT, IDC_DEL_TEXT_EMPTY, IDC_DEL_TEXT_CONVERT);
-    CheckRadioButton(page, IDC_DEL_IMAGE_EMPTY, IDC_DEL_IMAGE_REPLACE, IDC_DEL_IMAGE_EMPTY);
-    CheckRadioButton(page, IDC_DEL_BACKGROUND_EMPTY, IDC_DEL_BACKGROUND_REPLACE, IDC_DEL_BACKGROUND_EMPTY);
-    SendDlgItemMessageA(page, IDC_DEL_IMAGE_URL, EM_SETLIMITTEXT, kMaxReplacementEdit, 0);
-    SendDlgItemMessageA(page, IDC_DEL_BACKGROUND_URL, EM_SETLIMITTEXT, kMaxReplacementEdit, 0);
-    FillPageFromSettings(page, StepIndex(Step::Deletion), Wizard().settings);
+    FillPageFromSettings(window(), Step::Deletion, Wizard().settings);
     EnableGroup(kImage);
     EnableGroup(kBackground);
 }

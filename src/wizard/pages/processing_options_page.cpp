@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "corvane_ids.h"
+#include "wizard/options_from_pages.h"
 #include "wizard/pages/page.h"
 
 namespace corvane {
@@ -42,7 +43,7 @@ protected:
 private:
     void EnableUseBaseUrl() {
         EnableWindow(Item(IDC_PROC_USE_BASE_URL),
-                     Checked(IDC_PROC_ABSOLUTE) && IsChecked(Step::SearchOptions, IDC_SEARCH_OPT_USE_BASE_URL));
+                     Checked(IDC_PROC_ABSOLUTE) && ReadSearchOptions().searchBaseUrl);
     }
     bool CustomMask() const {
         return SendDlgItemMessageA(window(), IDC_PROC_TARGET_MODE, CB_GETCURSEL, 0, 0) == kTargetCustomMask;
@@ -56,21 +57,9 @@ private:
 
 void ProcessingOptionsPage::OnInit() {
     HWND page = window();
-    const Settings& s = Wizard().settings;
     for (const char* mode : kModes) SendDlgItemMessageA(page, IDC_PROC_TARGET_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mode));
     for (const char* target : kTargets) SendDlgItemMessageA(page, IDC_PROC_TARGET, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(target));
-    SendDlgItemMessageA(page, IDC_PROC_URL_MASK, EM_SETLIMITTEXT, kOptionTextBytes - 1, 0);
-    SendDlgItemMessageA(page, IDC_PROC_TARGET, CB_LIMITTEXT, kOptionTextBytes - 1, 0);
-    FillPageFromSettings(page, StepIndex(Step::ProcessingOptions), s);
-    CheckRadioButton(page, IDC_PROC_RELATIVE, IDC_PROC_ABSOLUTE, s.stStep4Rad1 != 0 ? IDC_PROC_RELATIVE : IDC_PROC_ABSOLUTE);
-    // The saved target is chosen from the list only when it is one of the items exactly (case too).
-    for (int i = 0; i < 4; ++i) {
-        if (s.stStep4Combo2 == kTargets[i]) {
-            SendDlgItemMessageA(page, IDC_PROC_TARGET, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-            break;
-        }
-    }
-    CheckDlgButton(page, IDC_PROC_TARGET_ENABLE, BST_UNCHECKED);
+    FillPageFromSettings(page, Step::ProcessingOptions, Wizard().settings);
     EnableTargetAdder();
 }
 
@@ -79,7 +68,7 @@ void ProcessingOptionsPage::OnShown() {
     EnableFrameButton(IDC_FRAME_NEXT, true);
     EnableFrameButton(IDC_FRAME_PREVIOUS, true);
     EnableUseBaseUrl();
-    w.skipInternetCheck = IsChecked(Step::SearchOptions, IDC_SEARCH_OPT_CHECK_INTERNET) ? 0 : 1;
+    w.skipInternetCheck = ReadSearchOptions().checkInternetUrls ? 0 : 1;
     if (w.internet != nullptr) w.internet->Reset();
     w.savedFrom.Clear();
     w.search.Reset();
@@ -113,7 +102,7 @@ bool ProcessingOptionsPage::MayLeave() {
     WizardState& w = Wizard();
     if (Checked(IDC_PROC_TARGET_ENABLE) && ControlText(Item(IDC_PROC_TARGET)).empty())
         return Refuse("The \"Target\" field cannot be empty!");
-    if (IsChecked(Step::SearchOptions, IDC_SEARCH_OPT_CHECK_INTERNET) && w.internetGetConnectedState != nullptr &&
+    if (ReadSearchOptions().checkInternetUrls && w.internetGetConnectedState != nullptr &&
         w.internetGoOnline != nullptr) {
         DWORD flags = 0;
         w.internetGetConnectedState(&flags, 0);

@@ -79,7 +79,7 @@ std::int32_t ReviewPage::SelectedItem(int* index) const {
     return static_cast<std::int32_t>(SendMessageA(List(), LB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
 }
 
-bool Canonicalize() { return IsChecked(Step::ProcessingOptions, IDC_PROC_CANONICALIZE); }
+bool Canonicalize() { return ReadProcessingOptions().canonicalize; }
 
 void ReviewPage::SelectionUpdate() {
     int index = -1;
@@ -191,9 +191,7 @@ void ReviewPage::OnInit() {
     for (const char* method : kSortMethods)
         SendDlgItemMessageA(page, IDC_REVIEW_SORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(method));
     SendDlgItemMessageA(page, IDC_REVIEW_REPLACEMENT, EM_SETLIMITTEXT, kMaxReplacementEdit, 0);
-    FillPageFromSettings(page, StepIndex(Step::Review), Wizard().settings);
-    CheckDlgButton(page, IDC_REVIEW_BACKUPS, BST_CHECKED);
-    CheckDlgButton(page, IDC_REVIEW_ALLOW_DELETION, BST_UNCHECKED);
+    FillPageFromSettings(page, Step::Review, Wizard().settings);
     EnableWindow(Item(IDC_REVIEW_HIDE_DELETE), FALSE);
 }
 

@@ -25,8 +25,7 @@ public:
 
 protected:
     void OnInit() override {
-        SendDlgItemMessageA(window(), IDC_SEARCH_OPT_BASE_URL, EM_SETLIMITTEXT, kOptionTextBytes - 1, 0);
-        FillPageFromSettings(window(), StepIndex(Step::SearchOptions), Wizard().settings);
+        FillPageFromSettings(window(), Step::SearchOptions, Wizard().settings);
     }
     void AddTools() override { WizardPage::AddTools(kTools); }
     void OnShown() override {
