@@ -40,15 +40,20 @@ void OnStart() {
     const DeletionOptions deletion = ReadDeletionOptions();
     const SearchOptions search = ReadSearchOptions();
     const ProcessingOptions processing = ReadProcessingOptions();
+    std::int32_t passedOver = 0;
     const ApplyContext context{{w.links, w.files, review, deletion, search, processing, w.search.rootPath, SystemCodePage()},
                                *w.fs,
-                               *g_host};
+                               *g_host,
+                               &w.search.stamps,
+                               &passedOver};
     std::int32_t n = ApplyAllChanges(context);
     g_host->Flush();
-    // Every file the walk reached still holds its old text or its backup does; nothing more may be risked.
+    // A write that failed after its new file existed: every file the walk reached still holds its
+    // old text or its backup does; nothing more may be risked.
     if (n == kApplyDiskWriteError) EmergencyQuit(kDiskWritingErrorText);
     FrameLock(true, false);
-    ShowApplyStatus(*g_host, n < 0 ? kApplyStatusStopped : kApplyStatusDone, n, w.search.processableFileCount);
+    ShowApplyStatus(*g_host, n < 0 ? kApplyStatusStopped : kApplyStatusDone, n, w.search.processableFileCount,
+                    passedOver);
     HWND next = FrameButton(IDC_FRAME_NEXT);
     EnableWindow(next, TRUE);
     SetWindowTextA(next, w.links.secondPassCount() != 0 ? "&Next pass" : "&Start over");

@@ -102,7 +102,7 @@ void OnAddFiles() {
     if (Dialogs().OpenFiles(request, &selection) && !selection.empty()) {
         RunAdding(IDC_FILES_ADD_FILES, true, [&] {
             AddingHost host;
-            AddSelectedFiles(w.files, host, selection);
+            AddSelectedFiles(w.files, host, selection, w.fs);
         });
         w.settings.lastRootFolder = selection.size() == 1 ? FolderOf(selection[0]) : selection[0];
     }
