@@ -79,9 +79,8 @@ for shape in plain loop folder-link hard-link; do
     arg=$(site_arg "$d")
     listed=$(run_cli search --json --no-check-internet-urls "$arg" | grep -o '"row":' | wc -l)
     run_cli fix --no-check-internet-urls "$arg" >"$work/$shape-fix.log"
-    code=${PIPESTATUS[0]}
-    [ $wine = 1 ] && code=$(grep -c 'not written' "$work/$shape-fix.log")
-    written=$(grep -c '\.\.\. done$' "$work/$shape-fix.log")
+    code=$?
+    written=$(grep -c '^Processing .* done$' "$work/$shape-fix.log")
     wrong=0 lost=0 unrestored=0
     for p in "${pages[@]}"; do
         cmp -s "$d/$p" "$work/plain/$p" || wrong=$((wrong + 1))
