@@ -105,7 +105,8 @@ std::string ReasonToPassOver(const ApplyContext& context, std::int32_t row, bool
             return "changed since the search: not written";
     }
     FileInfo old;
-    if (context.rewrite.review.makeBackups && context.fileSystem.GetFileInfo(backup, old) && backups.count(old.identity))
+    if (context.rewrite.review.makeBackups && !backups.empty() && context.fileSystem.GetFileInfo(backup, old) &&
+        backups.count(old.identity))
         return "its backup was made earlier in this run: not written";
     return std::string();
 }
