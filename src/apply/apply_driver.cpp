@@ -184,9 +184,10 @@ std::string ApplyStatusText(int mode, std::int32_t count, std::int32_t processab
         case kApplyStatusRunning:
             return "Press ESC to stop";
         case kApplyStatusDone:
+            // Short enough for the one line of the step's status.
             return "Done: " + std::to_string(count) + " change(s) in " + std::to_string(processableFileCount) +
-                   " file(s) applied successfully" +
-                   (passedOver > 0 ? ", " + std::to_string(passedOver) + " file(s) not written (see the log)" : "");
+                   (passedOver > 0 ? " file(s) applied, " + std::to_string(passedOver) + " file(s) not written"
+                                   : " file(s) applied successfully");
         default:
             return "Stopped";
     }

@@ -44,7 +44,7 @@ std::int32_t ApplyAllChanges(const ApplyContext& context);
 enum ApplyStatusMode : int { kApplyStatusRunning = 0, kApplyStatusDone = 1, kApplyStatusStopped = 2 };
 
 // The status line of the apply step: "Press ESC to stop", the Done line, or "Stopped".
-// The Done line says how many files were passed over when there were any.
+// The Done line says how many files were passed over, when there were any, instead of "successfully".
 std::string ApplyStatusText(int mode, std::int32_t count, std::int32_t processableFileCount,
                             std::int32_t passedOver = 0);
 void ShowApplyStatus(OperationHost& host, int mode, std::int32_t count, std::int32_t processableFileCount,

@@ -367,7 +367,7 @@ TEST(ApplyDriver, FileWhoseNewTextCannotBeCreatedIsPassedOverAndTheWalkGoesOn) {
     EXPECT_EQ(site.host.log[1], "Processing \"C:\\site\\sub\\page.html\" (44 bytes) ... not written: "
                                 "its new text cannot be created beside it (access denied)");
     EXPECT_EQ(ApplyStatusText(kApplyStatusDone, 3, 4, passedOver),
-              "Done: 3 change(s) in 4 file(s) applied successfully, 1 file(s) not written (see the log)");
+              "Done: 3 change(s) in 4 file(s) applied, 1 file(s) not written");
 }
 
 // What the disk may hold besides plain folders: each shape is scanned, searched and applied as
