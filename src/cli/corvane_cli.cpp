@@ -240,7 +240,7 @@ int FixCommand(Session& s, std::string& error) {
         return kExitStopped;
     }
     if (changes == 0) std::printf("%s\n", s.host.status().c_str());
-    return kExitDone;
+    return notWritten > 0 ? kExitStopped : kExitDone;
 }
 
 // Restavo's walk over every folder given.
