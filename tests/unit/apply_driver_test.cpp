@@ -415,7 +415,10 @@ TEST(ApplyDriverOnDisk, EveryDiskShapeWritesEachPageOnceKeepingItsOriginal) {
         engine.search.checkInternetUrls = false;
         ASSERT_EQ(ScanFolder(engine.files, tree.fs(), engine.host, true, tree.Path("site")), 0);
         EXPECT_EQ(engine.files.size(), 4);
-        if (shape.alsoListed != nullptr) engine.files.Append(tree.Path(shape.alsoListed));
+        // (Where the scan could not enter a folder link, the second name is the one it listed.)
+        const bool secondName =
+            shape.alsoListed != nullptr && engine.files.FindFileRow(tree.Path(shape.alsoListed), 4) == -1;
+        if (secondName) engine.files.Append(tree.Path(shape.alsoListed));
         SearchState state;
         ASSERT_EQ(RunSearch(engine.ctx, tree.fs(), state), kSearchChanges);
         if (shape.editNewsAfterSearch) tree.WriteFile(pages[2].path, "edited <img src=\"../image/logo.gif\">");
@@ -426,7 +429,7 @@ TEST(ApplyDriverOnDisk, EveryDiskShapeWritesEachPageOnceKeepingItsOriginal) {
                               state.rootPath, Windows1252CodePage()},
                              tree.fs(), engine.host, &state.stamps, &passedOver};
         EXPECT_EQ(ApplyAllChanges(context), shape.editNewsAfterSearch ? 2 : 3);
-        EXPECT_EQ(passedOver, (shape.editNewsAfterSearch ? 1 : 0) + (shape.alsoListed != nullptr ? 1 : 0));
+        EXPECT_EQ(passedOver, (shape.editNewsAfterSearch ? 1 : 0) + (secondName ? 1 : 0));
         for (std::size_t i = 0; i < pages.size(); ++i) {
             const Page& page = pages[i];
             if (shape.editNewsAfterSearch && i == 2) {
