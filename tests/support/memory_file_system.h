@@ -15,13 +15,11 @@ namespace corvane {
 // without regard to case, as on Windows). A folder lists its entries in the order they were
 // added unless SetListingOrder says otherwise. Every call is counted, overall and by kind, and
 // any of them can be made to fail: the n-th call of a kind, the n-th call overall, or every
-// call from the n-th on. GetFileInfo is counted by its own kind only and left out of the journal,
-// so that failure schedules written against the other calls keep their meaning. Every file and
-// folder has an identity of its own, kept through moves, and a last-write time that every
-// change of its content moves on.
+// call from the n-th on. GetFileInfo is neither counted nor journalled, so that failure schedules
+// keep their meaning; it gives each file an identity kept through moves.
 class MemoryFileSystem : public FileSystem {
 public:
-    enum Operation : int { kRead, kReadFirst, kWrite, kMove, kDelete, kExists, kList, kAnyOperation, kInfo };
+    enum Operation : int { kRead, kReadFirst, kWrite, kMove, kDelete, kExists, kList, kAnyOperation };
 
     // Adds a folder and any missing parent folders (the drive root included).
     void AddFolder(const std::string& path) { MakeFolder(Normalize(path)); }
@@ -183,7 +181,6 @@ public:
         return nodes_.count(Fold(Normalize(path))) != 0;
     }
     bool GetFileInfo(const std::string& path, FileInfo& info) override {
-        ++counts_[kInfo];
         auto found = nodes_.find(Fold(Normalize(path)));
         if (found == nodes_.end()) return false;
         info.identity = FileIdentity{1, found->second.id};
@@ -332,7 +329,7 @@ private:
     }
 
     std::map<std::string, Node> nodes_;
-    long counts_[kInfo + 1] = {};
+    long counts_[kAnyOperation + 1] = {};
     std::uint64_t clock_ = 0;  // hands out identities and last-write times
     std::vector<std::string> readOnly_;
     std::vector<Rule> rules_;

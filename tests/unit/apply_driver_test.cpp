@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -384,7 +383,7 @@ TEST(ApplyDriverOnDisk, EveryDiskShapeWritesEachPageOnceKeepingItsOriginal) {
         {"site\\v2\\news.html", "<img src=\"../image/logo.gif\">", "<img src=\"../images/logo.gif\">"}};
     struct Shape {
         const char* name;
-        std::function<bool(TempTree&)> make;  // before the search; false: this system cannot make it
+        bool (*make)(TempTree&);  // before the search; false: this system cannot make it
         bool editNewsAfterSearch;
         const char* alsoListed;  // a second name of a file, listed by hand as an older list may hold it
     };
