@@ -80,7 +80,7 @@ bool AddSitePaths(Session& s, std::string& error) {
         if (isFolder) {
             r = ScanFolder(s.files, s.fs, s.host, s.args.subfolders, path);
         } else if (s.fs.FileExists(path)) {
-            r = AddSelectedFiles(s.files, s.host, {path});
+            r = AddSelectedFiles(s.files, s.host, {path}, &s.fs);
         } else {
             error = "no such file or folder: " + arg;
             return false;
@@ -206,12 +206,14 @@ int FixCommand(Session& s, std::string& error) {
     constexpr int kMaxPasses = 8;  // each pass only completes protocol names, so two suffice in practice
     ReviewOptions review = s.args.review;
     int r = Search(s);
-    std::int32_t changes = 0;
+    std::int32_t changes = 0, passedOver = 0, notWritten = 0;
     for (int pass = 0; Finished(r) && r == kSearchChanges && pass < kMaxPasses; ++pass) {
         const ApplyContext apply{{s.links, s.files, review, s.args.deletion, s.args.search, s.args.processing,
                                   s.state.rootPath, SystemCodePage()},
                                  s.fs,
-                                 s.host};
+                                 s.host,
+                                 &s.state.stamps,
+                                 &passedOver};
         const std::int32_t n = ApplyAllChanges(apply);
         s.host.Flush();
         if (n == kApplyDiskWriteError) {
@@ -223,8 +225,10 @@ int FixCommand(Session& s, std::string& error) {
             return kExitStopped;
         }
         changes = n;
-        std::printf("%s\n", ApplyStatusText(kApplyStatusDone, n, s.state.processableFileCount).c_str());
-        if (s.links.secondPassCount() == 0) return kExitDone;
+        notWritten += passedOver;
+        std::printf("%s\n", ApplyStatusText(kApplyStatusDone, n, s.state.processableFileCount, passedOver).c_str());
+        // A file passed over still holds its old links: the run did not do all it was asked.
+        if (s.links.secondPassCount() == 0) return notWritten > 0 ? kExitStopped : kExitDone;
         // The backups of the first pass keep the site as it was before any change.
         review.makeBackups = false;
         std::printf(">> Next pass\n");
@@ -236,7 +240,7 @@ int FixCommand(Session& s, std::string& error) {
         return kExitStopped;
     }
     if (changes == 0) std::printf("%s\n", s.host.status().c_str());
-    return kExitDone;
+    return notWritten > 0 ? kExitStopped : kExitDone;
 }
 
 // Restavo's walk over every folder given.

@@ -103,7 +103,8 @@ int UnicodePass(EngineContext& ctx, FileSystem& fs) {
     return 0;
 }
 
-int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state, const FileScanners& scanners) {
+int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state, const FileScanners& scanners,
+                    std::vector<FileStamp>* stamps) {
     ctx.host.AddLogLine(">> Searching for broken links ...", false);
     int total = 0;
     std::int32_t done = 0;
@@ -116,7 +117,14 @@ int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state
         // The bar moves for every processable row, also for one that turns out to be unreadable.
         ctx.host.SetOverallProgress(done, state.processableFileCount);
         ++done;
-        if (!fs.ReadWholeFile(path, buffer) || buffer.empty()) continue;
+        FileInfo info;
+        const bool known = stamps != nullptr && fs.GetFileInfo(path, info);
+        if (!fs.ReadWholeFile(path, buffer)) continue;
+        if (stamps != nullptr && static_cast<std::size_t>(i) < stamps->size())
+            (*stamps)[static_cast<std::size_t>(i)] =
+                FileStamp{true, static_cast<std::int64_t>(buffer.size()), known ? info.lastWrite : -1,
+                          ContentHash(buffer.data(), buffer.size())};
+        if (buffer.empty()) continue;
         const std::uint32_t file = static_cast<std::uint32_t>(i);
         if (ctx.links.fileEncoding(file) == kEncodingUtf16BE) SwapByteOrder(buffer.data(), buffer.size());
         FileScanner scan = kind == kPageFile ? scanners.page : kind == kScriptFile ? scanners.script : scanners.styleSheet;
@@ -163,7 +171,8 @@ int RunSearch(EngineContext& ctx, FileSystem& fs, SearchState& state, const File
     int total = 0;
     if (!stopped) {
         ctx.rootPath = state.rootPath;
-        total = BrokenLinksPass(ctx, fs, state, scanners);
+        state.stamps.assign(static_cast<std::size_t>(ctx.files.size()), FileStamp());
+        total = BrokenLinksPass(ctx, fs, state, scanners, &state.stamps);
         stopped = total < 0;
     }
     if (stopped) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/engine_context.h"
 #include "engine/link_table.h"
@@ -30,6 +31,7 @@ void SwapByteOrder(unsigned char* data, std::size_t size);
 struct SearchState {
     std::string rootPath;  // the site's root folder, ending with '\' once found
     std::int32_t processableFileCount = 0;
+    std::vector<FileStamp> stamps;  // by row, as the last broken-links pass read each file
 
     // The options step was shown: the next search runs every pass again.
     void Reset() {
@@ -74,7 +76,10 @@ int RunSearch(EngineContext& ctx, FileSystem& fs, SearchState& state,
 int RootPathPass(EngineContext& ctx, SearchState& state);
 int CountingPass(EngineContext& ctx, SearchState& state);
 int UnicodePass(EngineContext& ctx, FileSystem& fs);
-int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state, const FileScanners& scanners);
+// With `stamps`, each processable row's stamp is taken as its bytes are read (rows it cannot read
+// keep an untaken stamp).
+int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state, const FileScanners& scanners,
+                    std::vector<FileStamp>* stamps = nullptr);
 
 // "Done: N change(s) to apply in M file(s)", shown as the status by ShowSearchSummary.
 std::string SearchSummaryText(std::int32_t linkCount, std::int32_t processableFileCount);

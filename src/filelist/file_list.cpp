@@ -48,26 +48,35 @@ bool ResolveDotSegments(const std::string& path, std::string* out) {
     return true;
 }
 
-void FileList::Append(const std::string& path) { Insert(size(), path); }
+namespace {
+bool Known(const FileIdentity& identity) { return !(identity == FileIdentity()); }
+}  // namespace
 
-void FileList::Insert(std::int32_t row, const std::string& path) {
+void FileList::Append(const std::string& path, const FileIdentity& identity) { Insert(size(), path, identity); }
+
+void FileList::Insert(std::int32_t row, const std::string& path, const FileIdentity& identity) {
     if (row < 0) row = 0;
     if (row > size()) row = size();
     Invalidate(row);
     Row r;
     r.path = path;
     r.key = FoldKey(path);
+    r.identity = identity;
+    if (Known(identity)) ++identities_[identity];
     rows_.insert(rows_.begin() + row, std::move(r));
 }
 
 void FileList::Remove(std::int32_t row) {
     if (row < 0 || row >= size()) return;
     Invalidate(row);
+    const FileIdentity& identity = rows_[static_cast<std::size_t>(row)].identity;
+    if (Known(identity) && --identities_[identity] == 0) identities_.erase(identity);
     rows_.erase(rows_.begin() + row);
 }
 
 void FileList::Clear() {
     rows_.clear();
+    identities_.clear();
     index_.clear();
     indexed_ = 0;
     names_.clear();
@@ -126,6 +135,10 @@ const std::vector<std::int32_t>& FileList::RowsNamed(const std::string& name) co
     }
     const auto it = names_.find(FoldKey(name));
     return it == names_.end() ? none : it->second;
+}
+
+bool FileList::HoldsFile(const FileIdentity& identity) const {
+    return Known(identity) && identities_.count(identity) != 0;
 }
 
 bool FileList::HoldsRows(const std::string& path) const {

@@ -2,10 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
+
+#include "platform/file_system.h"
 
 namespace corvane {
 
@@ -19,9 +22,10 @@ public:
     // A row outside the list is passed over.
     void SetReferenced(std::int32_t row, bool mark = true);
 
-    void Append(const std::string& path);
+    // `identity`, when known, is the file the path reaches (all zero: not known).
+    void Append(const std::string& path, const FileIdentity& identity = FileIdentity());
     // A row beyond the ends inserts at the nearer end.
-    void Insert(std::int32_t row, const std::string& path);
+    void Insert(std::int32_t row, const std::string& path, const FileIdentity& identity = FileIdentity());
     // A row outside the list is passed over.
     void Remove(std::int32_t row);
     void Clear();
@@ -30,6 +34,9 @@ public:
     // "." and ".." segments of `path` are resolved (stored rows are compared as they stand); -1 when none.
     // A path longer than kMaxPath never matches.
     std::int32_t FindFileRow(const std::string& path, std::int32_t rowsToSearch) const;
+
+    // Whether some row was added with this identity: the file is listed, under whatever name.
+    bool HoldsFile(const FileIdentity& identity) const;
 
     // Whether `path` (resolved as FindFileRow resolves it, with or without its closing separator)
     // is a folder that holds some row, directly or deeper down.
@@ -44,10 +51,12 @@ private:
         std::string path;
         std::string key;  // path with ASCII letters folded
         bool referenced = false;
+        FileIdentity identity;
     };
     void Invalidate(std::int32_t fromRow);
 
     std::vector<Row> rows_;
+    std::map<FileIdentity, std::int32_t> identities_;  // rows added with each known identity
     // Lowest row of each key among rows [0, indexed_); grown on demand by lookups.
     mutable std::unordered_map<std::string, std::int32_t> index_;
     mutable std::int32_t indexed_ = 0;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <set>
 
 namespace corvane {
 namespace {
@@ -27,21 +28,34 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 
 bool Fits(const std::string& path) { return !path.empty() && path.size() <= FileList::kMaxPath; }
 
-// Puts one folder level's files after the rows listed before it, in ascending order ignoring
-// case. Names that compare equal keep the order the file system gave them, and only rows from
-// before this level count as duplicates: the same rows as inserting each name in turn before
-// the first greater row of the level, without walking the level once per name.
-void AppendLevel(FileList& files, std::vector<std::string>& paths) {
-    const std::int32_t before = files.size();
-    std::stable_sort(paths.begin(), paths.end(), LessIgnoringCase);
-    for (const std::string& path : paths) {
-        if (files.FindFileRow(path, before) == -1) files.Append(path);
-    }
+// The identity of the file at `path`; all zero when it cannot be told.
+FileIdentity IdentityOf(FileSystem& fs, const std::string& path) {
+    FileInfo info;
+    return fs.GetFileInfo(path, info) ? info.identity : FileIdentity();
 }
 
-}  // namespace
+// Appends `path` unless a row before `before` has its name, or any row its file (the first name
+// in list order wins, so a site's file is written once, and its backup made once).
+void AppendOnce(FileList& files, FileSystem* fs, const std::string& path, std::int32_t before) {
+    if (files.FindFileRow(path, before) != -1) return;
+    const FileIdentity identity = fs != nullptr ? IdentityOf(*fs, path) : FileIdentity();
+    if (!files.HoldsFile(identity)) files.Append(path, identity);
+}
 
-int ScanFolder(FileList& files, FileSystem& fs, OperationHost& host, bool recurse, const std::string& folder) {
+// Puts one folder level's files after the rows listed before it, in ascending order ignoring
+// case. Names that compare equal keep the order the file system gave them, and only rows from
+// before this level count as duplicate names: the same rows as inserting each name in turn before
+// the first greater row of the level, without walking the level once per name.
+void AppendLevel(FileList& files, FileSystem& fs, std::vector<std::string>& paths) {
+    const std::int32_t before = files.size();
+    std::stable_sort(paths.begin(), paths.end(), LessIgnoringCase);
+    for (const std::string& path : paths) AppendOnce(files, &fs, path, before);
+}
+
+int ScanLevel(FileList& files, FileSystem& fs, OperationHost& host, bool recurse, const std::string& folder,
+              std::set<FileIdentity>& entered) {
+    const FileIdentity identity = IdentityOf(fs, folder);
+    if (!(identity == FileIdentity()) && !entered.insert(identity).second) return 0;
     // A folder's names are gathered without a fixed cap, so that none of its files is dropped
     // silently; memory bounds them, and the search refuses an oversized list with a message.
     std::vector<std::string> filePaths;
@@ -64,29 +78,37 @@ int ScanFolder(FileList& files, FileSystem& fs, OperationHost& host, bool recurs
         }
         return true;
     });
-    AppendLevel(files, filePaths);
+    AppendLevel(files, fs, filePaths);
     if (stopped) return kAddStopped;
     if (!recurse) return 0;
     std::stable_sort(subfolders.begin(), subfolders.end(), LessIgnoringCase);
     for (const std::string& name : subfolders) {
-        if (ScanFolder(files, fs, host, true, JoinPath(folder, name)) != 0) return kAddStopped;
+        if (ScanLevel(files, fs, host, true, JoinPath(folder, name), entered) != 0) return kAddStopped;
     }
     return 0;
 }
 
-int AddSelectedFiles(FileList& files, OperationHost& host, const std::vector<std::string>& selection) {
+}  // namespace
+
+int ScanFolder(FileList& files, FileSystem& fs, OperationHost& host, bool recurse, const std::string& folder) {
+    std::set<FileIdentity> entered;
+    return ScanLevel(files, fs, host, recurse, folder, entered);
+}
+
+int AddSelectedFiles(FileList& files, OperationHost& host, const std::vector<std::string>& selection,
+                     FileSystem* fs) {
     if (selection.empty()) return 0;
     const std::int32_t before = files.size();
     if (selection.size() == 1) {
         const std::string& path = selection[0];
-        if (Fits(path) && files.FindFileRow(path, before) == -1) files.Append(path);
+        if (Fits(path)) AppendOnce(files, fs, path, before);
         return 0;
     }
     const std::string& folder = selection[0];
     for (std::size_t i = 1; i < selection.size(); ++i) {
         if (selection[i].empty()) break;
         std::string path = JoinPath(folder, selection[i]);
-        if (Fits(path) && files.FindFileRow(path, before) == -1) files.Append(path);
+        if (Fits(path)) AppendOnce(files, fs, path, before);
         if (host.PumpMessages() == kPollStop) return kAddStopped;
     }
     return 0;

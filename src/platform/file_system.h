@@ -9,6 +9,29 @@
 
 namespace corvane {
 
+// Which file or folder a path reaches, whatever name or link it is reached by: the volume's serial
+// number and the file index on Windows, the device and inode number elsewhere.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileIdentity& o) const { return volume == o.volume && index == o.index; }
+    bool operator<(const FileIdentity& o) const { return volume != o.volume ? volume < o.volume : index < o.index; }
+};
+
+struct FileInfo {
+    FileIdentity identity;
+    std::int64_t size = 0;
+    std::int64_t lastWrite = 0;  // in the file system's own unit; only compared for equality
+    bool isDirectory = false;
+};
+
+// What became of a WriteNewFile that failed: whether the file could not even be created (a
+// read-only folder, a name in use), and the system's reason.
+struct WriteFailure {
+    bool notCreated = false;
+    std::string reason;
+};
+
 struct FolderEntry {
     std::string name;  // name only, no folder
     bool isDirectory = false;
@@ -24,15 +47,35 @@ public:
     // Up to `count` bytes from the start; the number read, or -1 when it cannot be opened.
     virtual int ReadFirstBytes(const std::string& path, unsigned char* buffer, int count) = 0;
     // Creates `path` (it must not exist yet), writes `size` bytes through to the disk and
-    // closes it. False on any failure; a partly written file is removed again.
-    virtual bool WriteNewFile(const std::string& path, const void* data, std::size_t size) = 0;
+    // closes it. False on any failure; a partly written file is removed again. `failure`, when
+    // given, says whether the file could not be created at all, and why.
+    virtual bool WriteNewFile(const std::string& path, const void* data, std::size_t size,
+                              WriteFailure* failure = nullptr) = 0;
     // Renames `from` to `to`; with replaceExisting an existing `to` is replaced in one step.
     virtual bool MoveFile(const std::string& from, const std::string& to, bool replaceExisting) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
     virtual bool FileExists(const std::string& path) = 0;
+    // The identity, size and last-write time of the file or folder `path` reaches (links are
+    // followed); false when it cannot be reached.
+    virtual bool GetFileInfo(const std::string& path, FileInfo& info) = 0;
     // Calls `visit` for every entry of `folder` (without "." and "..") in the order the file
     // system gives them, until it returns false. False when the folder cannot be listed.
     virtual bool ListFolder(const std::string& folder, const std::function<bool(const FolderEntry&)>& visit) = 0;
 };
+
+// What a reader saw of one file, to tell later whether the file changed in between.
+struct FileStamp {
+    bool taken = false;           // the file was read
+    std::int64_t size = 0;
+    std::int64_t lastWrite = -1;  // -1: the file system could not tell
+    std::uint64_t hash = 0;       // ContentHash of its bytes
+};
+
+// A cheap hash of a file's bytes (64-bit FNV-1a), to tell whether a file changed in between.
+inline std::uint64_t ContentHash(const unsigned char* data, std::size_t size) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (std::size_t i = 0; i < size; ++i) h = (h ^ data[i]) * 1099511628211ull;
+    return h;
+}
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 // An in-memory file system for tests: Windows-form paths, chosen listing order, and failures on demand.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -14,7 +15,8 @@ namespace corvane {
 // without regard to case, as on Windows). A folder lists its entries in the order they were
 // added unless SetListingOrder says otherwise. Every call is counted, overall and by kind, and
 // any of them can be made to fail: the n-th call of a kind, the n-th call overall, or every
-// call from the n-th on.
+// call from the n-th on. GetFileInfo is neither counted nor journalled, so that failure schedules
+// keep their meaning; it gives each file an identity kept through moves.
 class MemoryFileSystem : public FileSystem {
 public:
     enum Operation : int { kRead, kReadFirst, kWrite, kMove, kDelete, kExists, kList, kAnyOperation };
@@ -34,6 +36,7 @@ public:
         if (found != nodes_.end()) {
             if (found->second.folder) return;
             found->second.data = content;
+            found->second.lastWrite = ++clock_;
             return;
         }
         Link(norm, false, content);
@@ -44,6 +47,10 @@ public:
         if (norm.empty() || !nodes_.count(Fold(norm))) return;
         Unlink(Fold(norm));
     }
+
+    // No new file can be created in `folder` (as in a read-only folder); the files in it can still
+    // be moved and replaced.
+    void SetReadOnlyFolder(const std::string& folder) { readOnly_.push_back(Fold(Normalize(folder))); }
 
     // The named entries of `folder` are listed first, in this order; the others follow as before.
     void SetListingOrder(const std::string& folder, const std::vector<std::string>& names) {
@@ -121,12 +128,20 @@ public:
         for (std::size_t i = 0; i < n; ++i) buffer[i] = file->data[i];
         return static_cast<int>(n);
     }
-    bool WriteNewFile(const std::string& path, const void* data, std::size_t size) override {
-        if (!Begin(kWrite, "write " + path)) return false;
+    bool WriteNewFile(const std::string& path, const void* data, std::size_t size,
+                      WriteFailure* failure = nullptr) override {
+        // An injected failure stands for a disk that fails once the file exists (a full disk).
+        if (!Begin(kWrite, "write " + path)) {
+            if (failure) *failure = WriteFailure{false, "injected failure"};
+            return false;
+        }
         std::string norm = Normalize(path);
-        if (norm.empty() || IsRoot(norm) || nodes_.count(Fold(norm)) || !IsFolder(ParentOf(norm)))
+        const bool readOnly = std::find(readOnly_.begin(), readOnly_.end(), Fold(ParentOf(norm))) != readOnly_.end();
+        if (norm.empty() || IsRoot(norm) || nodes_.count(Fold(norm)) || !IsFolder(ParentOf(norm)) || readOnly ||
+            (data == nullptr && size > 0)) {
+            if (failure) *failure = WriteFailure{true, readOnly ? "access denied" : "cannot create"};
             return Failed();
-        if (data == nullptr && size > 0) return Failed();
+        }
         const unsigned char* bytes = static_cast<const unsigned char*>(data);
         Link(norm, false, std::vector<unsigned char>(bytes, bytes + size));
         return true;
@@ -138,6 +153,7 @@ public:
         if (file == nullptr || target.empty() || IsRoot(target) || !IsFolder(ParentOf(target))) return Failed();
         std::string sourceKey = Fold(source), targetKey = Fold(target);
         std::vector<unsigned char> data = file->data;
+        const std::uint64_t id = file->id, lastWrite = file->lastWrite;
         if (sourceKey == targetKey) {
             nodes_[sourceKey].name = NameOf(target);
             nodes_[sourceKey].path = target;
@@ -150,6 +166,8 @@ public:
         }
         Unlink(sourceKey);
         Link(target, false, data);
+        nodes_[targetKey].id = id;  // a move keeps the file what it is
+        nodes_[targetKey].lastWrite = lastWrite;
         return true;
     }
     bool DeleteFile(const std::string& path) override {
@@ -161,6 +179,15 @@ public:
     bool FileExists(const std::string& path) override {
         if (!Begin(kExists, "exists " + path)) return false;
         return nodes_.count(Fold(Normalize(path))) != 0;
+    }
+    bool GetFileInfo(const std::string& path, FileInfo& info) override {
+        auto found = nodes_.find(Fold(Normalize(path)));
+        if (found == nodes_.end()) return false;
+        info.identity = FileIdentity{1, found->second.id};
+        info.size = static_cast<std::int64_t>(found->second.data.size());
+        info.lastWrite = static_cast<std::int64_t>(found->second.lastWrite);
+        info.isDirectory = found->second.folder;
+        return true;
     }
     bool ListFolder(const std::string& folder, const std::function<bool(const FolderEntry&)>& visit) override {
         if (!Begin(kList, "list " + folder)) return false;
@@ -185,6 +212,8 @@ private:
         std::vector<unsigned char> data;
         std::vector<std::string> children;  // keys, in listing order
         std::string path;                   // normalised, as added
+        std::uint64_t id = 0;
+        std::uint64_t lastWrite = 0;
     };
     struct Rule {
         Operation kind;
@@ -256,6 +285,8 @@ private:
         node.folder = folder;
         node.data = data;
         node.path = norm;
+        node.id = ++clock_;
+        node.lastWrite = clock_;
         if (!IsRoot(norm)) nodes_[Fold(ParentOf(norm))].children.push_back(key);
     }
     void Unlink(const std::string& key) {
@@ -299,6 +330,8 @@ private:
 
     std::map<std::string, Node> nodes_;
     long counts_[kAnyOperation + 1] = {};
+    std::uint64_t clock_ = 0;  // hands out identities and last-write times
+    std::vector<std::string> readOnly_;
     std::vector<Rule> rules_;
     std::vector<std::string> journal_;
 };

@@ -97,6 +97,18 @@ public:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     bool Exists(const std::string& relative) const { return std::filesystem::exists(HostPath(relative)); }
+    // Makes `relative` a link to the folder `target` (relative to the link's folder); false when
+    // this system cannot make one (the standard library has no folder links on Windows).
+    bool MakeFolderLink(const std::string& relative, const std::string& target) const {
+#ifdef _WIN32
+        return ::CreateSymbolicLinkA(HostPath(relative).c_str(), target.c_str(),
+                                     SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2 /* unprivileged create */) != 0;
+#else
+        std::error_code error;
+        std::filesystem::create_directory_symlink(target, HostPath(relative), error);
+        return !error;
+#endif
+    }
 
 private:
     static long Pid() {

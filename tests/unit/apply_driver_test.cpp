@@ -4,11 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "engine/search_driver.h"
+#include "filelist/folder_scan.h"
+#include "support/engine_parts.h"
 #include "support/memory_file_system.h"
 #include "support/temp_tree.h"
 
@@ -344,6 +349,99 @@ TEST(ApplyDriver, PathAtTheLengthLimitIsWrittenThroughAShortTemporaryName) {
         }
     }
     EXPECT_TRUE(TempFiles(site.fs).empty());
+}
+
+TEST(ApplyDriver, FileWhoseNewTextCannotBeCreatedIsPassedOverAndTheWalkGoesOn) {
+    Site site;
+    site.fs.SetReadOnlyFolder("C:\\site\\sub");
+    std::int32_t passedOver = -1;
+    ApplyContext context{{site.links, site.files, site.review, site.deletion, site.search, site.processing,
+                          "C:\\site\\", Windows1252CodePage()},
+                         site.fs, site.host, nullptr, &passedOver};
+    EXPECT_EQ(ApplyAllChanges(context), 3);
+    EXPECT_EQ(passedOver, 1);
+    EXPECT_EQ(site.fs.Content("C:\\site\\sub\\page.html"), Encode(SiteFiles()[2].text, kEncodingUtf16BE));
+    EXPECT_FALSE(site.fs.HasFile("C:\\site\\sub\\page.html.bak"));
+    EXPECT_EQ(site.fs.Content("C:\\site\\le.HTM"), Encode(SiteFiles()[4].newText, kEncodingUtf16LE));
+    EXPECT_EQ(site.host.log[1], "Processing \"C:\\site\\sub\\page.html\" (44 bytes) ... not written: "
+                                "its new text cannot be created beside it (access denied)");
+    EXPECT_EQ(ApplyStatusText(kApplyStatusDone, 3, 4, passedOver),
+              "Done: 3 change(s) in 4 file(s) applied, 1 file(s) not written");
+}
+
+// What the disk may hold besides plain folders: each shape is scanned, searched and applied as
+// the wizard does; every page must come out rewritten once, with its original in its backup.
+TEST(ApplyDriverOnDisk, EveryDiskShapeWritesEachPageOnceKeepingItsOriginal) {
+    namespace fs = std::filesystem;
+    struct Page {
+        std::string path, text, fixed;
+    };
+    const std::vector<Page> pages = {
+        {"site\\index.html", "<img src=\"imgs/logo.gif\">", "<img src=\"images/logo.gif\">"},
+        {"site\\sub\\page.html", "<img src=\"../imgs/logo.gif\"> <a href=\"../index.html\">i</a>",
+         "<img src=\"../images/logo.gif\"> <a href=\"../index.html\">i</a>"},
+        {"site\\v2\\news.html", "<img src=\"../image/logo.gif\">", "<img src=\"../images/logo.gif\">"}};
+    struct Shape {
+        const char* name;
+        bool (*make)(TempTree&);  // before the search; false: this system cannot make it
+        bool editNewsAfterSearch;
+        const char* alsoListed;  // a second name of a file, listed by hand as an older list may hold it
+    };
+    const Shape shapes[] = {
+        {"plain", [](TempTree&) { return true; }, false, nullptr},
+        {"loop", [](TempTree& t) { return t.MakeFolderLink("site\\sub\\up", ".."); }, false, nullptr},
+        {"folder link", [](TempTree& t) { return t.MakeFolderLink("site\\current", "v2"); }, false,
+         "site\\v2\\news.html"},
+        {"hard link",
+         [](TempTree& t) {
+             std::error_code e;
+             fs::create_hard_link(t.HostPath("site\\sub\\page.html"), t.HostPath("site\\sub\\twin.html"), e);
+             return !e;
+         },
+         false, "site\\sub\\twin.html"},
+        {"edited after the search", [](TempTree&) { return true; }, true, nullptr},
+    };
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.name);
+        TempTree tree;
+        tree.WriteFile("site\\images\\logo.gif", "GIF89a");
+        for (const Page& page : pages) tree.WriteFile(page.path, page.text);
+        if (!shape.make(tree)) {
+            std::printf("[  SKIPPED ] %s: this system cannot make it\n", shape.name);
+            continue;
+        }
+        testing_support::EngineParts<RecordingHost> engine;
+        engine.search.checkInternetUrls = false;
+        ASSERT_EQ(ScanFolder(engine.files, tree.fs(), engine.host, true, tree.Path("site")), 0);
+        EXPECT_EQ(engine.files.size(), 4);
+        // (Where the scan could not enter a folder link, the second name is the one it listed.)
+        const bool secondName =
+            shape.alsoListed != nullptr && engine.files.FindFileRow(tree.Path(shape.alsoListed), 4) == -1;
+        if (secondName) engine.files.Append(tree.Path(shape.alsoListed));
+        SearchState state;
+        ASSERT_EQ(RunSearch(engine.ctx, tree.fs(), state), kSearchChanges);
+        if (shape.editNewsAfterSearch) tree.WriteFile(pages[2].path, "edited <img src=\"../image/logo.gif\">");
+        ReviewOptions review;
+        DeletionOptions deletion;
+        std::int32_t passedOver = -1;
+        ApplyContext context{{engine.links, engine.files, review, deletion, engine.search, engine.processing,
+                              state.rootPath, Windows1252CodePage()},
+                             tree.fs(), engine.host, &state.stamps, &passedOver};
+        EXPECT_EQ(ApplyAllChanges(context), shape.editNewsAfterSearch ? 2 : 3);
+        EXPECT_EQ(passedOver, (shape.editNewsAfterSearch ? 1 : 0) + (secondName ? 1 : 0));
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            const Page& page = pages[i];
+            if (shape.editNewsAfterSearch && i == 2) {
+                EXPECT_EQ(tree.ReadFile(page.path), "edited <img src=\"../image/logo.gif\">");
+                EXPECT_FALSE(tree.Exists(page.path + ".bak"));
+                EXPECT_EQ(engine.host.log.back(), "Processing \"" + tree.Path(page.path) + "\" (36 bytes) ... "
+                                                  "changed since the search: not written");
+                continue;
+            }
+            EXPECT_EQ(tree.ReadFile(page.path), page.fixed) << page.path;
+            EXPECT_EQ(tree.ReadFile(page.path + ".bak"), page.text) << page.path;
+        }
+    }
 }
 
 // After any failure: every site file holds its old bytes or its new ones; when it holds the

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 namespace corvane {
@@ -198,16 +199,23 @@ int PosixFileSystem::ReadFirstBytes(const std::string& path, unsigned char* buff
     return got < 0 ? -1 : static_cast<int>(got);
 }
 
-bool PosixFileSystem::WriteNewFile(const std::string& path, const void* data, std::size_t size) {
+bool PosixFileSystem::WriteNewFile(const std::string& path, const void* data, std::size_t size,
+                                   WriteFailure* failure) {
     std::string host;
-    if (!WindowsToHostPath(path, &host)) return false;
-    if (data == nullptr && size > 0) return false;
+    if (!WindowsToHostPath(path, &host) || (data == nullptr && size > 0)) {
+        if (failure) *failure = WriteFailure{true, "invalid path"};
+        return false;
+    }
     int raw = OpenRetrying(host.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (raw < 0) return false;
+    if (raw < 0) {
+        if (failure) *failure = WriteFailure{true, std::strerror(errno)};
+        return false;
+    }
     Fd fd(raw);
     bool ok = WriteFully(fd.get(), static_cast<const unsigned char*>(data), size) && ::fsync(fd.get()) == 0;
     ok = fd.Close() && ok;
     if (!ok) {
+        if (failure) *failure = WriteFailure{false, std::strerror(errno)};
         ::unlink(host.c_str());
         return false;
     }
@@ -262,6 +270,19 @@ bool PosixFileSystem::FileExists(const std::string& path) {
     if (!WindowsToHostPath(path, &host)) return false;
     struct stat st {};
     return ::stat(host.c_str(), &st) == 0;
+}
+
+bool PosixFileSystem::GetFileInfo(const std::string& path, FileInfo& info) {
+    std::string host;
+    if (!WindowsToHostPath(path, &host)) return false;
+    struct stat st {};
+    if (::stat(host.c_str(), &st) != 0) return false;
+    info.identity.volume = static_cast<std::uint64_t>(st.st_dev);
+    info.identity.index = static_cast<std::uint64_t>(st.st_ino);
+    info.size = static_cast<std::int64_t>(st.st_size);
+    info.lastWrite = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    info.isDirectory = S_ISDIR(st.st_mode);
+    return true;
 }
 
 bool PosixFileSystem::ListFolder(const std::string& folder, const std::function<bool(const FolderEntry&)>& visit) {

@@ -26,10 +26,12 @@ public:
 
     bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) override;
     int ReadFirstBytes(const std::string& path, unsigned char* buffer, int count) override;
-    bool WriteNewFile(const std::string& path, const void* data, std::size_t size) override;
+    bool WriteNewFile(const std::string& path, const void* data, std::size_t size,
+                      WriteFailure* failure = nullptr) override;
     bool MoveFile(const std::string& from, const std::string& to, bool replaceExisting) override;
     bool DeleteFile(const std::string& path) override;
     bool FileExists(const std::string& path) override;
+    bool GetFileInfo(const std::string& path, FileInfo& info) override;
     bool ListFolder(const std::string& folder, const std::function<bool(const FolderEntry&)>& visit) override;
 
 private:

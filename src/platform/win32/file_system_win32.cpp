@@ -9,7 +9,9 @@
 #undef MoveFile
 #undef DeleteFile
 
+#include <cstdint>
 #include <new>
+#include <string>
 
 namespace corvane {
 namespace {
@@ -71,6 +73,17 @@ bool ReadExactly(HANDLE h, unsigned char* buffer, DWORD count, DWORD* got) {
     return true;
 }
 
+// The system's text for an error code, without its closing line break.
+std::string SystemMessage(DWORD error) {
+    char buffer[256] = {};
+    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, buffer,
+                               sizeof buffer, nullptr);
+    std::string text(buffer, n);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
+        text.pop_back();
+    return text.empty() ? "error " + std::to_string(error) : text;
+}
+
 }  // namespace
 
 bool Win32FileSystem::ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) {
@@ -108,11 +121,18 @@ int Win32FileSystem::ReadFirstBytes(const std::string& path, unsigned char* buff
     return static_cast<int>(got);
 }
 
-bool Win32FileSystem::WriteNewFile(const std::string& path, const void* data, std::size_t size) {
-    if (!UsablePath(path) || (data == nullptr && size > 0)) return false;
+bool Win32FileSystem::WriteNewFile(const std::string& path, const void* data, std::size_t size,
+                                   WriteFailure* failure) {
+    if (!UsablePath(path) || (data == nullptr && size > 0)) {
+        if (failure) *failure = WriteFailure{true, "invalid path"};
+        return false;
+    }
     FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
-    if (!file.valid()) return false;
+    if (!file.valid()) {
+        if (failure) *failure = WriteFailure{true, SystemMessage(::GetLastError())};
+        return false;
+    }
     const unsigned char* bytes = static_cast<const unsigned char*>(data);
     std::size_t done = 0;
     bool ok = true;
@@ -124,8 +144,12 @@ bool Win32FileSystem::WriteNewFile(const std::string& path, const void* data, st
         done += written;
     }
     ok = ok && ::FlushFileBuffers(file.get());
+    const DWORD error = ok ? ERROR_SUCCESS : ::GetLastError();
     ok = file.Close() && ok;
-    if (!ok) ::DeleteFileA(path.c_str());
+    if (!ok) {
+        if (failure) *failure = WriteFailure{false, SystemMessage(error != ERROR_SUCCESS ? error : ::GetLastError())};
+        ::DeleteFileA(path.c_str());
+    }
     return ok;
 }
 
@@ -142,6 +166,24 @@ bool Win32FileSystem::DeleteFile(const std::string& path) {
 
 bool Win32FileSystem::FileExists(const std::string& path) {
     return UsablePath(path) && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Win32FileSystem::GetFileInfo(const std::string& path, FileInfo& info) {
+    if (!UsablePath(path)) return false;
+    // No access asked for and every kind of sharing allowed: a page open in an editor still answers.
+    // Backup semantics lets the handle be a folder; junctions and links are followed.
+    FileHandle file(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.valid()) return false;
+    BY_HANDLE_FILE_INFORMATION data;
+    if (!::GetFileInformationByHandle(file.get(), &data)) return false;
+    info.identity.volume = data.dwVolumeSerialNumber;
+    info.identity.index = (static_cast<std::uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
+    info.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    info.lastWrite = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                               data.ftLastWriteTime.dwLowDateTime);
+    info.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return true;
 }
 
 bool Win32FileSystem::ListFolder(const std::string& folder, const std::function<bool(const FolderEntry&)>& visit) {

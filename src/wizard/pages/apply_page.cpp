@@ -51,19 +51,26 @@ void ApplyPage::OnShown() {
 void ApplyPage::Start() {
     WizardState& w = Wizard();
     std::int32_t n = 0;
+    std::int32_t passedOver = 0;
     RunLocked(EditGroup::Restore, [&] {
         const ReviewOptions review = ReadReviewOptions();
         const DeletionOptions deletion = ReadDeletionOptions();
         const SearchOptions search = ReadSearchOptions();
         const ProcessingOptions processing = ReadProcessingOptions();
         const ApplyContext context{
-            {w.links, w.files, review, deletion, search, processing, w.search.rootPath, SystemCodePage()}, *w.fs, *host_};
+            {w.links, w.files, review, deletion, search, processing, w.search.rootPath, SystemCodePage()},
+            *w.fs,
+            *host_,
+            &w.search.stamps,
+            &passedOver};
         n = ApplyAllChanges(context);
         host_->Flush();
-        // Every file the walk reached still holds its old text or its backup does; nothing more may be risked.
+        // A write that failed after its new file existed: every file the walk reached still holds its
+        // old text or its backup does; nothing more may be risked.
         if (n == kApplyDiskWriteError) EmergencyQuit(kDiskWritingErrorText);
     });
-    ShowApplyStatus(*host_, n < 0 ? kApplyStatusStopped : kApplyStatusDone, n, w.search.processableFileCount);
+    ShowApplyStatus(*host_, n < 0 ? kApplyStatusStopped : kApplyStatusDone, n, w.search.processableFileCount,
+                    passedOver);
     HWND next = FrameButton(IDC_FRAME_NEXT);
     EnableWindow(next, TRUE);
     SetWindowTextA(next, w.links.secondPassCount() != 0 ? "&Next pass" : "&Start over");

@@ -165,7 +165,8 @@ void FileListPage::AddFiles() {
     request.bufferChars = kPathBuffer;
     std::vector<std::string> selection;
     if (Dialogs().OpenFiles(request, &selection) && !selection.empty()) {
-        RunAdding(IDC_FILES_ADD_FILES, true, [&](OperationHost& host) { AddSelectedFiles(w.files, host, selection); });
+        RunAdding(IDC_FILES_ADD_FILES, true,
+                  [&](OperationHost& host) { AddSelectedFiles(w.files, host, selection, w.fs); });
         w.settings.lastRootFolder = selection.size() == 1 ? FolderOf(selection[0]) : selection[0];
     }
     Dialogs().FlashIfInBackground(w.frame);
