@@ -52,20 +52,53 @@ void AppendLevel(FileList& files, FileSystem& fs, std::vector<std::string>& path
     for (const std::string& path : paths) AppendOnce(files, &fs, path, before);
 }
 
-int ScanLevel(FileList& files, FileSystem& fs, OperationHost& host, bool recurse, const std::string& folder,
-              std::set<FileIdentity>& entered) {
+// The folders below `folder` reached without passing through a folder link.
+void CollectOwnFolders(FileSystem& fs, const std::string& folder, std::set<FileIdentity>& own) {
     const FileIdentity identity = IdentityOf(fs, folder);
-    if (!(identity == FileIdentity()) && !entered.insert(identity).second) return 0;
+    if (!(identity == FileIdentity()) && !own.insert(identity).second) return;
+    std::vector<std::string> subfolders;
+    fs.ListFolder(folder, [&](const FolderEntry& entry) {
+        if (entry.isDirectory && !entry.isLink && !entry.name.empty()) subfolders.push_back(entry.name);
+        return true;
+    });
+    for (const std::string& name : subfolders) CollectOwnFolders(fs, JoinPath(folder, name), own);
+}
+
+struct ScanState {
+    std::string top;
+    std::set<FileIdentity> entered;
+    // Made when the first folder link is met: a link to a folder of the site itself is not
+    // followed, so the site's links keep naming the folder by its own path.
+    bool ownKnown = false;
+    std::set<FileIdentity> own;
+};
+
+bool LinksIntoSite(FileSystem& fs, ScanState& state, const std::string& link) {
+    if (!state.ownKnown) {
+        CollectOwnFolders(fs, state.top, state.own);
+        state.ownKnown = true;
+    }
+    const FileIdentity identity = IdentityOf(fs, link);
+    return !(identity == FileIdentity()) && state.own.count(identity) != 0;
+}
+
+int ScanLevel(FileList& files, FileSystem& fs, OperationHost& host, bool recurse, const std::string& folder,
+              ScanState& state) {
+    const FileIdentity identity = IdentityOf(fs, folder);
+    if (!(identity == FileIdentity()) && !state.entered.insert(identity).second) return 0;
     // A folder's names are gathered without a fixed cap, so that none of its files is dropped
     // silently; memory bounds them, and the search refuses an oversized list with a message.
     std::vector<std::string> filePaths;
     std::vector<std::string> subfolders;
+    std::set<std::string> links;
     bool stopped = false;
     fs.ListFolder(folder, [&](const FolderEntry& entry) {
         if (entry.isDirectory) {
             if (recurse && !entry.name.empty() && entry.name != "." && entry.name != ".." &&
-                Fits(JoinPath(folder, entry.name)))
+                Fits(JoinPath(folder, entry.name))) {
                 subfolders.push_back(entry.name);
+                if (entry.isLink) links.insert(entry.name);
+            }
             return true;
         }
         if (!entry.name.empty()) {
@@ -83,7 +116,9 @@ int ScanLevel(FileList& files, FileSystem& fs, OperationHost& host, bool recurse
     if (!recurse) return 0;
     std::stable_sort(subfolders.begin(), subfolders.end(), LessIgnoringCase);
     for (const std::string& name : subfolders) {
-        if (ScanLevel(files, fs, host, true, JoinPath(folder, name), entered) != 0) return kAddStopped;
+        const std::string path = JoinPath(folder, name);
+        if (links.count(name) != 0 && LinksIntoSite(fs, state, path)) continue;
+        if (ScanLevel(files, fs, host, true, path, state) != 0) return kAddStopped;
     }
     return 0;
 }
@@ -91,8 +126,9 @@ int ScanLevel(FileList& files, FileSystem& fs, OperationHost& host, bool recurse
 }  // namespace
 
 int ScanFolder(FileList& files, FileSystem& fs, OperationHost& host, bool recurse, const std::string& folder) {
-    std::set<FileIdentity> entered;
-    return ScanLevel(files, fs, host, recurse, folder, entered);
+    ScanState state;
+    state.top = folder;
+    return ScanLevel(files, fs, host, recurse, folder, state);
 }
 
 int AddSelectedFiles(FileList& files, OperationHost& host, const std::vector<std::string>& selection,

@@ -35,6 +35,7 @@ struct WriteFailure {
 struct FolderEntry {
     std::string name;  // name only, no folder
     bool isDirectory = false;
+    bool isLink = false;  // a folder reached through a symbolic link or junction
 };
 
 class FileSystem {

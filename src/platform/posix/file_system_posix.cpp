@@ -309,6 +309,9 @@ bool PosixFileSystem::ListFolder(const std::string& folder, const std::function<
         } else if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
             struct stat st {};
             item.isDirectory = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+            struct stat own {};
+            item.isLink = item.isDirectory && ::fstatat(::dirfd(dir), entry->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 &&
+                          S_ISLNK(own.st_mode);
         }
         if (!visit(item)) return true;
     }

@@ -203,6 +203,7 @@ bool Win32FileSystem::ListFolder(const std::string& folder, const std::function<
         FolderEntry entry;
         entry.name = name;
         entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.isLink = entry.isDirectory && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         if (!visit(entry)) return true;
     } while (::FindNextFileA(find.get(), &data));
     return ::GetLastError() == ERROR_NO_MORE_FILES;
