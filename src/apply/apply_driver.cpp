@@ -51,40 +51,47 @@ bool ChooseTempName(FileSystem& fs, const std::string& path, std::string* temp) 
     return false;
 }
 
-enum class WriteOutcome { kWritten, kUntouched, kNotCreated, kDiskError };
+enum class WriteOutcome { kWritten, kUntouched, kDiskError };
 
 // Puts `data` in place of the file at `path`, moving the old file to `backup` when one is
 // given. The new text is written whole under a temporary name first, so at every moment
 // the old content is under `path` or under `backup`:
-// - the temporary file cannot be created: nothing was touched (`reason` says why);
+// - the temporary file cannot be created: nothing was touched;
 // - the temporary file cannot be written once created: nothing else was touched (a disk error);
 // - the old file cannot be moved to the backup name: the temporary file is removed, the
 //   file and any older backup are as they were;
 // - the new file cannot take the old name: the backup is moved back (if that fails too,
 //   the old content stays in the backup: a disk error), the temporary file is removed;
 // - without a backup the old file is replaced in one step or not at all.
+// Whenever the file is left untouched, `reason` says why.
 WriteOutcome ReplaceFile(FileSystem& fs, const std::string& path, const std::vector<unsigned char>& data,
                          const std::string* backup, std::string* reason) {
     std::string temp;
-    if (!ChooseTempName(fs, path, &temp)) return WriteOutcome::kUntouched;
+    if (!ChooseTempName(fs, path, &temp)) {
+        *reason = "no free name for its new text beside it";
+        return WriteOutcome::kUntouched;
+    }
     WriteFailure failure;
     if (!fs.WriteNewFile(temp, data.data(), data.size(), &failure)) {
         if (!failure.notCreated) return WriteOutcome::kDiskError;
         *reason = "its new text cannot be created beside it (" + failure.reason + ")";
-        return WriteOutcome::kNotCreated;
+        return WriteOutcome::kUntouched;
     }
     if (backup == nullptr) {
         if (fs.MoveFile(temp, path, true)) return WriteOutcome::kWritten;
         fs.DeleteFile(temp);
+        *reason = "its new text cannot take its name (is it in use?)";
         return WriteOutcome::kUntouched;
     }
     if (!fs.MoveFile(path, *backup, true)) {
         fs.DeleteFile(temp);
+        *reason = "it cannot be moved to its backup (is it in use?)";
         return WriteOutcome::kUntouched;
     }
     if (fs.MoveFile(temp, path, false)) return WriteOutcome::kWritten;
     const bool restored = fs.MoveFile(*backup, path, false);
     fs.DeleteFile(temp);
+    *reason = "its new text cannot take its name (is it in use?)";
     return restored ? WriteOutcome::kUntouched : WriteOutcome::kDiskError;
 }
 
@@ -158,7 +165,8 @@ std::int32_t ApplyAllChanges(const ApplyContext& context) {
                 const WriteOutcome outcome =
                     ReplaceFile(fs, path, output, rewrite.review.makeBackups ? &backup : nullptr, &reason);
                 if (outcome == WriteOutcome::kDiskError) return kApplyDiskWriteError;
-                if (outcome == WriteOutcome::kNotCreated) why = "not written: " + reason;
+                // A file left as it was is said so, never "done".
+                if (outcome == WriteOutcome::kUntouched) why = "not written: " + reason;
                 if (outcome == WriteOutcome::kWritten) {
                     total += changes;
                     // The old file (now the backup, or gone) and the new one both count as

@@ -304,7 +304,8 @@ TEST(ApplyDriver, FileThatCannotBeMovedAsideStaysAsItWas) {
     EXPECT_EQ(site.Apply(), 2);                       // the records of the other files written
     EXPECT_EQ(site.fs.Content("C:\\site\\index.htm"), SiteFiles()[0].text);
     EXPECT_EQ(site.fs.Content("C:\\site\\index.htm.bak"), "an older backup");
-    EXPECT_EQ(site.host.log[0], "Processing \"C:\\site\\index.htm\" (68 bytes) ... done");
+    EXPECT_EQ(site.host.log[0], "Processing \"C:\\site\\index.htm\" (68 bytes) ... "
+                                "not written: it cannot be moved to its backup (is it in use?)");
     EXPECT_TRUE(TempFiles(site.fs).empty());
 }
 
