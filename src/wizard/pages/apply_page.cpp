@@ -11,28 +11,18 @@
 #include "corvane_ids.h"
 #include "platform/ansi_code_page.h"
 #include "wizard/options_from_pages.h"
-#include "wizard/page_host.h"
 #include "wizard/pages/page.h"
 
 namespace corvane {
 namespace {
 
-class ApplyPage : public WizardPage {
+class ApplyPage : public OperationPage {
+public:
+    ApplyPage() : OperationPage({IDC_APPLY_LOG, IDC_APPLY_PROGRESS, 0, IDC_APPLY_STATUS}) {}
+
 protected:
-    void OnInit() override {
-        host_ = std::make_unique<PageHost>(window(), PageHostControls{IDC_APPLY_LOG, IDC_APPLY_PROGRESS, 0, IDC_APPLY_STATUS});
-    }
     void OnShown() override;
-    bool OnCommand(WORD id, WORD code) override {
-        // Only the start command runs anything; the log's notices must not end the running action.
-        if (id == 0 && code == kStartCommand) Start();
-        return true;
-    }
-
-private:
-    void Start();
-
-    std::unique_ptr<PageHost> host_;
+    void Start() override;
 };
 
 void ApplyPage::OnShown() {
@@ -44,7 +34,7 @@ void ApplyPage::OnShown() {
     host_->SetOverallProgress(0, w.files.size());
     host_->Flush();
     ShowApplyStatus(*host_, kApplyStatusRunning, 0, 0);
-    PostMessageA(window(), WM_COMMAND, MAKEWPARAM(0, kStartCommand), 0);
+    PostStart();
 }
 
 // Ends the action that showing the page began.

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "shell/tooltips.h"
+#include "wizard/page_host.h"
 #include "wizard/wizard.h"
 
 namespace corvane {
@@ -70,6 +71,28 @@ private:
 
     HWND window_ = nullptr;
     bool ownedByDialog_ = false;
+};
+
+// A page that runs one long operation each time it is shown, showing its progress through its host.
+class OperationPage : public WizardPage {
+protected:
+    explicit OperationPage(PageHostControls controls) : controls_(controls) {}
+
+    void OnInit() override { host_ = std::make_unique<PageHost>(window(), controls_); }
+    bool OnCommand(WORD id, WORD code) override {
+        // Only the start command runs anything: other commands (the log's focus notices) must not
+        // end the action the operation holds.
+        if (id == 0 && code == kStartCommand) Start();
+        return true;
+    }
+    // Posted, so that the page is drawn before the operation begins.
+    void PostStart() { PostMessageA(window(), WM_COMMAND, MAKEWPARAM(0, kStartCommand), 0); }
+    virtual void Start() = 0;
+
+    std::unique_ptr<PageHost> host_;
+
+private:
+    PageHostControls controls_;
 };
 
 // The eight pages, by step.

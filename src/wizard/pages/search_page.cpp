@@ -12,7 +12,6 @@
 #include "engine/search_driver.h"
 #include "platform/url_prober.h"
 #include "wizard/options_from_pages.h"
-#include "wizard/page_host.h"
 #include "wizard/pages/page.h"
 
 namespace corvane {
@@ -24,30 +23,23 @@ UrlProber& SystemProber() {
     return *prober;
 }
 
-class SearchPage : public WizardPage {
+class SearchPage : public OperationPage {
 public:
+    SearchPage() : OperationPage({IDC_SEARCH_LOG, IDC_SEARCH_OVERALL, IDC_SEARCH_FILE_PROGRESS, IDC_SEARCH_STATUS}) {}
     ~SearchPage() override {
         if (Wizard().internet == internet_.get()) Wizard().internet = nullptr;
     }
 
 protected:
     void OnInit() override {
-        host_ = std::make_unique<PageHost>(
-            window(), PageHostControls{IDC_SEARCH_LOG, IDC_SEARCH_OVERALL, IDC_SEARCH_FILE_PROGRESS, IDC_SEARCH_STATUS});
+        OperationPage::OnInit();
         internet_ = std::make_unique<InternetCheck>(*host_, SystemProber());
         Wizard().internet = internet_.get();
     }
     void OnShown() override;
-    bool OnCommand(WORD id, WORD code) override {
-        // Other commands (the log's focus notices) must not end the action the search holds.
-        if (id == 0 && code == kStartCommand) Start();
-        return true;
-    }
+    void Start() override;
 
 private:
-    void Start();
-
-    std::unique_ptr<PageHost> host_;
     std::unique_ptr<InternetCheck> internet_;
 };
 
@@ -70,7 +62,7 @@ void SearchPage::OnShown() {
         EndAction();
         return;
     }
-    PostMessageA(window(), WM_COMMAND, MAKEWPARAM(0, kStartCommand), 0);
+    PostStart();
 }
 
 // Ends the action that showing the page began.
