@@ -50,7 +50,7 @@ void SwapByteOrder(unsigned char* data, std::size_t size) {
 int RootPathPass(EngineContext& ctx, SearchState& state) {
     ctx.host.AddLogLine(">> Finding the root path ... ", false);
     // The row whose last backslash comes first; the earliest of equal rows wins.
-    std::size_t best = FileList::kMaxPath;
+    std::size_t best = std::string::npos;
     std::int32_t chosen = -1;
     for (std::int32_t i = 0; i < ctx.files.size(); ++i) {
         std::size_t slash = ctx.files.path(i).find_last_of('\\');

@@ -3,17 +3,14 @@
 
 #include <utility>
 
+#include "platform/utf8.h"
+
 namespace corvane {
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-std::string FoldKey(const std::string& path) {
-    std::string key = path;
-    for (char& c : key)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return key;
-}
+std::string FoldKey(const std::string& path) { return FoldUtf8(path); }
 
 }  // namespace
 
@@ -95,7 +92,7 @@ void FileList::Invalidate(std::int32_t fromRow) {
 }
 
 std::int32_t FileList::FindFileRow(const std::string& path, std::int32_t rowsToSearch) const {
-    if (path.size() > kMaxPath) return -1;
+    if (Utf16Length(path) > kMaxPath) return -1;
     std::string resolved;
     if (!ResolveDotSegments(path, &resolved)) return -1;
     const std::int32_t limit = rowsToSearch < size() ? rowsToSearch : size();
@@ -129,7 +126,7 @@ const std::vector<std::int32_t>& FileList::RowsNamed(const std::string& name) co
 }
 
 bool FileList::HoldsRows(const std::string& path) const {
-    if (path.size() > kMaxPath) return false;
+    if (Utf16Length(path) > kMaxPath) return false;
     std::string folder;
     if (!ResolveDotSegments(path, &folder)) return false;
     if (!folder.empty() && IsSeparator(folder.back())) folder.pop_back();

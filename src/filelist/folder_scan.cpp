@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "platform/utf8.h"
+
 namespace corvane {
 namespace {
 
@@ -25,7 +27,7 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() < b.size();
 }
 
-bool Fits(const std::string& path) { return !path.empty() && path.size() <= FileList::kMaxPath; }
+bool Fits(const std::string& path) { return !path.empty() && Utf16Length(path) <= FileList::kMaxPath; }
 
 // Puts one folder level's files after the rows listed before it, in ascending order ignoring
 // case. Names that compare equal keep the order the file system gave them, and only rows from
