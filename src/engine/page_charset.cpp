@@ -60,7 +60,7 @@ PageCharset DeclaredCharset(const Text& t) {
 
 bool UrlToUtf8(const Text& text, std::string* decoded) {
     if (IsValidUtf8(*decoded)) return true;
-    if (text.width() != 1) return false;
+    // UTF-16 text declares no 8-bit encoding; its %XX bytes are read as an undeclared page's are.
     const PageCharset declared = DeclaredCharset(text);
     if (declared != kCharsetNone && declared != kCharsetWindows1252) return false;
     *decoded = Windows1252ToUtf8(*decoded);

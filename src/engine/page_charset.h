@@ -19,7 +19,7 @@ enum PageCharset : int {
 PageCharset DeclaredCharset(const Text& text);
 
 // A decoded URL of the page as UTF-8 for the lookup: as it is when it is valid UTF-8, else read
-// as Windows-1252 when the page declares that or nothing. False when it cannot be decoded (the
+// as Windows-1252 when the page declares that or nothing (UTF-16 text declares nothing). False when it cannot be decoded (the
 // bytes are kept as they are).
 bool UrlToUtf8(const Text& text, std::string* decoded);
 

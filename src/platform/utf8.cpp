@@ -60,14 +60,15 @@ std::uint32_t FoldCodePoint(std::uint32_t c) {
     if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 32 : c;
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;
     if (c == 0xFF) return 0x178;
+    if (c == 0x131) return c;  // dotless i has no pair of its own among names
     if (c >= 0x100 && c <= 0x17F) {
         // Pairs: upper case on even code points, except 0x139-0x148 and 0x179-0x17E, upper on odd.
         if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c % 2 == 0) ? c - 1 : c;
         if (c <= 0x137 || (c >= 0x14A && c <= 0x177)) return (c % 2 == 1) ? c - 1 : c;
         return c;
     }
+    // Final sigma stays apart from sigma, as Windows compares names.
     if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) return c - 0x20;
-    if (c == 0x3C2) return 0x3A3;
     if (c == 0x3AC) return 0x386;
     if (c >= 0x3AD && c <= 0x3AF) return c - 0x25;
     if (c == 0x3CC) return 0x38C;
