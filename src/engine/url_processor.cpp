@@ -185,10 +185,8 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
 
     UrlParts u{text, file, tagPos, valuePos, isAttributeValue, CanonicalizeUrl(raw, nullptr) > 0, raw, {}, {}, {}};
     DecodeUrl(raw, &u.decoded);
-    if (!UrlToUtf8(text, &u.decoded) && file < static_cast<std::uint32_t>(ctx.files.size()))
-        ctx.host.AddLogLine("Could not decode \"" + raw + "\" in " + ctx.files.path(static_cast<std::int32_t>(file)) +
-                                ": read byte for byte",
-                            false);
+    // The log's line names the page already: the note goes at its end.
+    if (!UrlToUtf8(text, &u.decoded)) ctx.host.AddLogLine("could not decode \"" + raw + "\", read byte for byte; ", true);
     SplitFragment(u.decoded, &u.base, &u.fragment);
     if (!u.base.empty() && u.base.back() == '/') u.base.pop_back();
     const std::string& base = u.base;

@@ -10,7 +10,11 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-std::string FoldKey(const std::string& path) { return FoldUtf8(path); }
+// A name that is no UTF-8 (possible outside Windows) is keyed as the Windows-1252 name it would be,
+// so that links read in that code page find it as well as links that spell its bytes.
+std::string FoldKey(const std::string& path) {
+    return FoldUtf8(IsValidUtf8(path) ? path : Windows1252ToUtf8(path));
+}
 
 }  // namespace
 

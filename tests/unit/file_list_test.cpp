@@ -100,7 +100,9 @@ TEST(FileList, FindsPathsIgnoringCase) {
 TEST(FileList, LettersFoldAsFileNamesDo) {
     const FileList list = ListOf({"C:\\\xC3\x89T\xC3\x89.htm", "C:\\\xC9.htm"});
     EXPECT_EQ(list.FindFileRow("c:\\\xC3\xA9t\xC3\xA9.HTM", 2), 0);  // UTF-8 e acute, either case
-    EXPECT_EQ(list.FindFileRow("c:\\\xE9.htm", 2), -1);  // a byte that is no UTF-8 stays as it is
+    // A name that is no UTF-8 is read as Windows-1252, as links in that code page are.
+    EXPECT_EQ(list.FindFileRow("c:\\\xE9.htm", 2), 1);
+    EXPECT_EQ(list.FindFileRow("c:\\\xC3\xA9.htm", 2), 1);
 }
 
 TEST(FileList, ResolvesTheLookedUpPathButNotTheRows) {
