@@ -101,7 +101,8 @@ int UnicodePass(EngineContext& ctx, FileSystem& fs) {
         if (ctx.host.PumpMessages() == kPollStop) return -1;
     }
     ctx.host.AddLogLine(std::to_string(found) + " file(s) found", true);
-    // A name that is no UTF-8 (possible outside Windows) is compared and written byte for byte.
+    // A name that is no UTF-8 (possible outside Windows) is matched as its Windows-1252 reading and written
+    // byte for byte.
     for (std::int32_t i = 0; i < ctx.files.size(); ++i)
         if (!IsValidUtf8(ctx.files.path(i)))
             ctx.host.AddLogLine("Could not decode the name \"" + ctx.files.path(i) + "\": taken byte for byte", false);
