@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Judges corvane-cli on a generated site whose file names are not plain ASCII, natively or under Wine.
 
-    names_site.py [--wine] [--keep] CLI
+    names_site.py [--wine] [--keep] CLI [-- more corvane-cli options, e.g. --allow-link-deletion]
 
 The site has names with Latin accents, Cyrillic, CJK, an emoji and a blank; its pages are UTF-8 with raw and
-%XX links, one undeclared Windows-1252 page (raw bytes and %XX of that code page) and one UTF-16 page. Printed:
+%XX links, one undeclared Windows-1252 page (raw bytes and %XX of that code page), one UTF-16 page and a style
+sheet with url(...) to pictures. Printed:
 false changes of a fix of the healthy site, then, after one folder is moved down a level, the links a fix
 repaired right or wrong, left broken, and working links it damaged (a canonical form, a blank written %20, is
 counted apart); and whether restore gave back every byte.
@@ -28,7 +29,9 @@ PICTURES = ['картинки/фото 1.png', 'images/😀 smile.png', 'images/
 PAGES = {
     'index.html': ('utf-8', [('café.html', 'raw'), ('café.html', 'esc'), ('ñ/你好.html', 'esc'),
                              ('ñ/你好.html', 'raw'), ('Документы/отчёт.html', 'raw'), ('old page.html', 'esc'),
-                             ('wide.html', 'raw'), ('images/😀 smile.png', 'esc'), ('images/straße.gif', 'raw')]),
+                             ('wide.html', 'raw'), ('images/😀 smile.png', 'esc'), ('images/straße.gif', 'raw'),
+                             ('style.css', 'raw')]),
+    'style.css': ('utf-8', [('images/😀 smile.png', 'raw'), ('картинки/фото 1.png', 'esc')]),
     'café.html': ('utf-8', [('index.html', 'raw'), ('картинки/фото 1.png', 'esc'), ('ÉTÉ/Été.html', 'raw')]),
     'ñ/你好.html': ('utf-8', [('../index.html', 'raw'), ('../Документы/отчёт.html', 'esc'),
                             ('../images/😀 smile.png', 'raw')]),
@@ -61,9 +64,13 @@ def write_site(top):
     for page, (enc, links) in PAGES.items():
         os.makedirs(os.path.join(top, os.path.dirname(page)), exist_ok=True)
         head = '<meta charset="utf-8">' if enc == 'utf-8' else ''
-        body = ''.join('<a href="%s">%d</a>\n' % (written(t, how), i) if not t.endswith(('.png', '.gif'))
-                       else '<img src="%s">\n' % written(t, how) for i, (t, how) in enumerate(links))
-        text = '<html><head>%s</head><body>\n%s</body></html>\n' % (head, body)
+        if page.endswith('.css'):
+            text = ''.join('.c%d { background: url(%s) }\n' % (i, written(t, how)) for i, (t, how) in enumerate(links))
+        else:
+            body = ''.join('<img src="%s">\n' % written(t, how) if t.endswith(('.png', '.gif'))
+                           else '<link href="%s" rel="stylesheet">\n' % written(t, how) if t.endswith('.css')
+                           else '<a href="%s">%d</a>\n' % (written(t, how), i) for i, (t, how) in enumerate(links))
+            text = '<html><head>%s</head><body>\n%s</body></html>\n' % (head, body)
         data = text.encode('utf-16') if enc == 'utf-16' else text.encode(enc)
         with open(os.path.join(top, page), 'wb') as f:
             f.write(data)
@@ -106,16 +113,18 @@ def links_of(top, page):
     return [a or b for a, b in LINK.findall(text)]
 
 
-def run(cli, wine, command, top):
+def run(cli, wine, command, top, extra=()):
     if wine:
-        args = [os.path.join(HERE, '..', 'scripts', 'wine-run.sh'), cli, command,
-                'Z:' + top.replace('/', '\\')]
+        args = [os.path.join(HERE, '..', 'scripts', 'wine-run.sh'), cli, command] + list(extra) + [
+            'Z:' + top.replace('/', '\\')]
     else:
-        args = [cli, command, top]
+        args = [cli, command] + list(extra) + [top]
     return subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT).returncode
 
 
 def main(argv):
+    extra = argv[argv.index('--') + 1:] if '--' in argv else []
+    argv = argv[:argv.index('--')] if '--' in argv else argv
     wine = '--wine' in argv
     keep = '--keep' in argv
     rest = [a for a in argv if not a.startswith('--')]
@@ -128,7 +137,7 @@ def main(argv):
     write_site(healthy)
     before = os.path.join(work, 'healthy.orig')
     shutil.copytree(healthy, before)
-    run(cli, wine, 'fix', healthy)
+    run(cli, wine, 'fix', healthy, extra)
     # A canonical form (a blank written %20) names the same file: counted apart, not as a false change.
     false_changes = canonical = 0
     for page in PAGES:
@@ -158,7 +167,7 @@ def main(argv):
             working[(page, i)] = resolve(moved, page, url) == intended[(page, i)]
     unfixed = os.path.join(work, 'moved.orig')
     shutil.copytree(moved, unfixed)
-    run(cli, wine, 'fix', moved)
+    run(cli, wine, 'fix', moved, extra)
     right = wrong = broken = damaged = 0
     for page in PAGES:
         for i, url in enumerate(links_of(moved, page)):
