@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/url_text.h"
+#include "platform/utf8.h"
 
 namespace corvane {
 namespace {
@@ -33,7 +34,7 @@ constexpr std::size_t kMaxPathChars = 259;
 std::string TempCandidate(const std::string& path, int n) {
     const std::string number = n > 0 ? std::to_string(n) : std::string();
     std::string beside = path + ".~cv" + number;
-    if (beside.size() <= kMaxPathChars) return beside;
+    if (Utf16Length(beside) <= kMaxPathChars) return beside;
     std::string folder;
     SplitPath(path, &folder, nullptr, nullptr, nullptr);
     if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';

@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "engine/page_charset.h"
 #include "engine/text_search.h"
 #include "engine/url_text.h"
+#include "platform/utf8.h"
 
 namespace corvane {
 namespace {
@@ -45,6 +47,7 @@ public:
         if (!text) text_.size = 0;
         w_ = text_.width();
         if (fileIndex >= 0 && fileIndex < context.files.size()) filePath_ = context.files.path(fileIndex);
+        charset_ = WritingCharset(text_);
     }
 
     std::int32_t Run(const std::vector<std::int32_t>* fileRecords);
@@ -79,6 +82,7 @@ private:
     std::vector<unsigned char>& out_;
     Text text_;
     std::int32_t w_ = 1;
+    PageCharset charset_ = kCharsetNone;  // how URLs outside ASCII are written into this page
     std::string filePath_;
 
     std::vector<std::int32_t> edits_;
@@ -190,7 +194,7 @@ void Rewriter::ReplaceValueSpan(LinkRecord& r, const std::string& value) {
     const std::int32_t quoteBytes = static_cast<std::int32_t>(r.linkQuoteLen) * w_;
     const std::int32_t spanEnd = pos + static_cast<std::int32_t>(r.linkValueLen) * w_;
     Copy(cursor_, pos + quoteBytes);
-    Write(value);
+    Write(UrlForPage(charset_, value));
     if (HasClosingDelimiter(r)) Copy(spanEnd - quoteBytes, spanEnd);
     cursor_ = spanEnd;
 }
@@ -198,7 +202,9 @@ void Rewriter::ReplaceValueSpan(LinkRecord& r, const std::string& value) {
 void Rewriter::InsertTargetAttribute(LinkRecord& r, const std::string& value) {
     const std::string name = TagNameAt(r.linkTagPos);
     if (name.empty()) return;
-    const std::int32_t at = r.linkTagPos + static_cast<std::int32_t>(name.size()) * w_;
+    // The name is UTF-8; in UTF-16 text it counts its characters.
+    const std::size_t nameChars = w_ == 1 ? name.size() : Utf16Length(name);
+    const std::int32_t at = r.linkTagPos + static_cast<std::int32_t>(nameChars) * w_;
     Copy(cursor_, at);
     Write(" target=" + value);
     cursor_ = at;

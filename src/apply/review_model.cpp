@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "engine/url_text.h"
+#include "platform/utf8.h"
 
 namespace corvane {
 
@@ -439,7 +440,8 @@ ReviewSelection UpdateReviewSelection(const LinkTable& links, std::int32_t item,
 ReplacementEditResult ApplyReplacementEdit(LinkTable& links, std::int32_t row, const std::string& editText,
                                            bool makeRelative, bool canonicalize) {
     ReplacementEditResult result;
-    const std::string text = NormaliseReplacementUrl(editText.substr(0, kMaxReplacementEdit), canonicalize);
+    const std::string text =
+        NormaliseReplacementUrl(editText.substr(0, Utf8Cut(editText, kMaxReplacementEdit)), canonicalize);
     result.makeRelative = makeRelative && text.size() >= 8 && StartsWithNoCase(text, "file:///");
     // Rows without an item number (orphans, the prohibition line) never stand for records.
     if (row < 0) return result;

@@ -1,39 +1,36 @@
-// A small JSON writer for corvane-cli; 8-bit texts are taken as Windows-1252 and written as UTF-8.
+// A small JSON writer for corvane-cli; texts are UTF-8, a stray byte is taken as Windows-1252.
 #include "cli/json_writer.h"
 
 #include <cstdio>
 
-#include "platform/ansi_code_page.h"
+#include "platform/utf8.h"
 
 namespace corvane {
 
 std::string JsonQuote(const std::string& text) {
     std::string out = "\"";
     out.reserve(text.size() + 2);
-    for (const char byte : text) {
-        const auto c = static_cast<unsigned char>(byte);
-        // Most text is plain ASCII: written as it is, without a detour through UTF-16.
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        // Most text is plain ASCII: written as it is.
         if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\') {
-            out += byte;
+            out += text[i];
             continue;
         }
-        const char16_t u = Windows1252CodePage().ToUtf16(std::string(1, byte))[0];
-        if (u == '"' || u == '\\') {
+        if (c >= 0x80) {
+            const std::size_t len = Utf8CharLength(text, i);
+            // A byte that starts no UTF-8 character is read as Windows-1252, as 8-bit text was before.
+            out += len > 0 ? text.substr(i, len) : Windows1252ToUtf8(text.substr(i, 1));
+            if (len > 0) i += len - 1;
+            continue;
+        }
+        if (c == '"' || c == '\\') {
             out += '\\';
-            out += static_cast<char>(u);
-        } else if (u < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(u));
-            out += buf;
-        } else if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u < 0x800) {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
+            out += static_cast<char>(c);
         } else {
-            out += static_cast<char>(0xE0 | (u >> 12));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
+            out += buf;
         }
     }
     out += '"';

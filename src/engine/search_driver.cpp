@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/saved_from_pass.h"
+#include "platform/utf8.h"
 
 namespace corvane {
 
@@ -50,7 +51,7 @@ void SwapByteOrder(unsigned char* data, std::size_t size) {
 int RootPathPass(EngineContext& ctx, SearchState& state) {
     ctx.host.AddLogLine(">> Finding the root path ... ", false);
     // The row whose last backslash comes first; the earliest of equal rows wins.
-    std::size_t best = FileList::kMaxPath;
+    std::size_t best = std::string::npos;
     std::int32_t chosen = -1;
     for (std::int32_t i = 0; i < ctx.files.size(); ++i) {
         std::size_t slash = ctx.files.path(i).find_last_of('\\');
@@ -100,6 +101,11 @@ int UnicodePass(EngineContext& ctx, FileSystem& fs) {
         if (ctx.host.PumpMessages() == kPollStop) return -1;
     }
     ctx.host.AddLogLine(std::to_string(found) + " file(s) found", true);
+    // A name that is no UTF-8 (possible outside Windows) is matched as its Windows-1252 reading and written
+    // byte for byte.
+    for (std::int32_t i = 0; i < ctx.files.size(); ++i)
+        if (!IsValidUtf8(ctx.files.path(i)))
+            ctx.host.AddLogLine("Could not decode the name \"" + ctx.files.path(i) + "\": taken byte for byte", false);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/ansi_code_page.h"
+#include "platform/utf8.h"
 
 namespace corvane {
 namespace {
@@ -40,18 +41,39 @@ struct Scan {
     Pos limit;
     Pos w;
     const unsigned char* units;
+    bool utf8;  // values of UTF-16 text come out as UTF-8, not one 8-bit character per unit
 
     explicit Scan(const Text& t)
         : d(t.data),
           limit(t.data && t.size > 0 ? t.size - t.size % t.width() : 0),
           w(t.width()),
-          units(t.width() == 2 ? UnitTable() : nullptr) {}
+          units(t.width() == 2 ? UnitTable() : nullptr),
+          utf8(t.width() == 2 && SystemCodePage().IsUtf8()) {}
 
     bool Has(Pos p) const { return p >= 0 && p + w <= limit; }
     unsigned char At(Pos p) const {
         if (!Has(p)) return 0;
         if (w == 1) return d[p];
         return units[d[p] | (d[p + 1] << 8)];
+    }
+    std::uint16_t Unit(Pos p) const { return Has(p) ? static_cast<std::uint16_t>(d[p] | (d[p + 1] << 8)) : 0; }
+    // Appends the character at p to a value. A surrogate pair is written whole at its first unit.
+    void AppendTo(Pos p, std::string& out) const {
+        if (!utf8) {
+            out.push_back(static_cast<char>(At(p)));
+            return;
+        }
+        const std::uint16_t u = Unit(p);
+        if (u < 0x80) {
+            out.push_back(static_cast<char>(u));
+            return;
+        }
+        std::u16string units(1, static_cast<char16_t>(u));
+        const std::uint16_t next = Unit(p + w);
+        const std::uint16_t before = p >= w ? Unit(p - w) : 0;
+        if (u >= 0xD800 && u <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) units.push_back(static_cast<char16_t>(next));
+        else if (u >= 0xDC00 && u <= 0xDFFF && before >= 0xD800 && before <= 0xDBFF) return;
+        out += Utf16ToUtf8(units);
     }
     // A start position inside a UTF-16 character moves on to the next character.
     Pos Align(Pos p) const { return w == 2 ? (p + 1) & ~Pos{1} : p; }
@@ -248,7 +270,7 @@ std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, s
         if (kind == 1 && c == quote) break;
         if (kind == 3 && s.BackslashQuote(p, quote)) break;
         if (IsControl(c)) continue;  // line breaks inside a quoted value are not part of it
-        if (out) out->push_back(static_cast<char>(c));
+        if (out) s.AppendTo(p, *out);
         ++count;
     }
     return count;
@@ -312,6 +334,7 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
     }
 
     std::string value;
+    std::int32_t chars = 0;
     bool ended = false;
     for (; s.Has(p); p += w) {
         const unsigned char c = s.At(p);
@@ -341,8 +364,9 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
             ended = true;
             break;
         }
-        if (static_cast<std::int32_t>(value.size()) >= kMaxValueChars) break;  // too long: skipped
-        value.push_back(static_cast<char>(c));
+        if (chars >= kMaxValueChars) break;  // too long: skipped
+        s.AppendTo(p, value);
+        ++chars;
         ++span;
     }
     if (!ended) return 0;
@@ -352,7 +376,7 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
 
     if (spanLen) *spanLen = span;
     if (quoteLen) *quoteLen = quotes;
-    const std::int32_t count = static_cast<std::int32_t>(value.size());
+    const std::int32_t count = static_cast<std::int32_t>(s.utf8 ? Utf16Length(value) : value.size());
     if (out) *out = std::move(value);
     return count;
 }

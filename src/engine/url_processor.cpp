@@ -4,8 +4,10 @@
 #include <initializer_list>
 #include <utility>
 
+#include "engine/page_charset.h"
 #include "engine/replacement_search.h"
 #include "engine/url_text.h"
+#include "platform/utf8.h"
 
 namespace corvane {
 
@@ -110,7 +112,7 @@ int ResolveLocal(EngineContext& ctx, const UrlParts& u, const std::string& local
     const std::string path = local.substr(0, local.size() - query.size());
     const std::string tail = query + u.fragment;
     // Longer paths cannot name a file on the system, so they match no row.
-    if (path.size() > FileList::kMaxPath)
+    if (Utf16Length(path) > FileList::kMaxPath)
         return QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, FindByFileName(files, path, 0), url, tail,
                                 u.isAttributeValue);
     const std::int32_t row = files.FindFileRow(path, files.size());
@@ -183,6 +185,8 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
 
     UrlParts u{text, file, tagPos, valuePos, isAttributeValue, CanonicalizeUrl(raw, nullptr) > 0, raw, {}, {}, {}};
     DecodeUrl(raw, &u.decoded);
+    // The log's line names the page already: the note goes at its end.
+    if (!UrlToUtf8(text, &u.decoded)) ctx.host.AddLogLine("could not decode \"" + raw + "\", read byte for byte; ", true);
     SplitFragment(u.decoded, &u.base, &u.fragment);
     if (!u.base.empty() && u.base.back() == '/') u.base.pop_back();
     const std::string& base = u.base;

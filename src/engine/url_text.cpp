@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/utf8.h"
+
 namespace corvane {
 
 const EntityEntry EntityTable[kEntityCount] = {
@@ -96,7 +98,13 @@ int DecodeUrl(const std::string& in, std::string* out) {
             for (const EntityEntry& e : EntityTable) {
                 const std::size_t len = std::strlen(e.name);
                 if (in.compare(i, len, e.name) == 0) {
-                    result.push_back(static_cast<char>(e.code));
+                    // Texts are UTF-8: a Latin-1 character above ASCII takes two bytes.
+                    if (e.code < 0x80) {
+                        result.push_back(static_cast<char>(e.code));
+                    } else {
+                        result.push_back(static_cast<char>(0xC0 | (e.code >> 6)));
+                        result.push_back(static_cast<char>(0x80 | (e.code & 0x3F)));
+                    }
                     ++count;
                     i += len;
                     matched = true;
@@ -249,16 +257,16 @@ bool StartsWithNoCase(const std::string& text, const char* prefix) {
 }
 
 bool EqualsNoCase(const std::string& a, const std::string& b) {
+    // Folding keeps every character's length, so texts of different lengths never match.
     if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldChar(a[i]) != FoldChar(b[i])) return false;
-    return true;
+    bool ascii = true;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if ((static_cast<unsigned char>(a[i]) | static_cast<unsigned char>(b[i])) >= 0x80) ascii = false;
+        else if (FoldChar(a[i]) != FoldChar(b[i])) return false;
+    }
+    return ascii || FoldUtf8(a) == FoldUtf8(b);
 }
 
-std::string FoldCase(const std::string& text) {
-    std::string out = text;
-    for (char& c : out) c = FoldChar(c);
-    return out;
-}
+std::string FoldCase(const std::string& text) { return FoldUtf8(text); }
 
 }  // namespace corvane

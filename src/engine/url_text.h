@@ -34,9 +34,9 @@ void SplitPath(const std::string& path, std::string* folder, std::string* nameWi
 // `target` relative to the folder of `from`, in URL form ("../b/y.htm") or path form.
 std::string MakeRelative(const std::string& from, const std::string& target, bool toUrl);
 
-// ASCII-only case folding helpers shared by the engine.
+// Case folding helpers shared by the engine: prefixes are ASCII; whole texts compare as file names do.
 bool StartsWithNoCase(const std::string& text, const char* prefix);
 bool EqualsNoCase(const std::string& a, const std::string& b);
-std::string FoldCase(const std::string& text);  // a-z to A-Z
+std::string FoldCase(const std::string& text);  // upper case, as FoldUtf8
 
 }  // namespace corvane

@@ -3,16 +3,17 @@
 
 #include <utility>
 
+#include "platform/utf8.h"
+
 namespace corvane {
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// A name that is no UTF-8 (possible outside Windows) is keyed as the Windows-1252 name it would be,
+// so that links read in that code page find it as well as links that spell its bytes.
 std::string FoldKey(const std::string& path) {
-    std::string key = path;
-    for (char& c : key)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return key;
+    return FoldUtf8(IsValidUtf8(path) ? path : Windows1252ToUtf8(path));
 }
 
 }  // namespace
@@ -104,7 +105,7 @@ void FileList::Invalidate(std::int32_t fromRow) {
 }
 
 std::int32_t FileList::FindFileRow(const std::string& path, std::int32_t rowsToSearch) const {
-    if (path.size() > kMaxPath) return -1;
+    if (Utf16Length(path) > kMaxPath) return -1;
     std::string resolved;
     if (!ResolveDotSegments(path, &resolved)) return -1;
     const std::int32_t limit = rowsToSearch < size() ? rowsToSearch : size();
@@ -142,7 +143,7 @@ bool FileList::HoldsFile(const FileIdentity& identity) const {
 }
 
 bool FileList::HoldsRows(const std::string& path) const {
-    if (path.size() > kMaxPath) return false;
+    if (Utf16Length(path) > kMaxPath) return false;
     std::string folder;
     if (!ResolveDotSegments(path, &folder)) return false;
     if (!folder.empty() && IsSeparator(folder.back())) folder.pop_back();

@@ -49,7 +49,7 @@ public:
 private:
     struct Row {
         std::string path;
-        std::string key;  // path with ASCII letters folded
+        std::string key;  // path with letters folded as the file system compares them
         bool referenced = false;
         FileIdentity identity;
     };

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <set>
 
+#include "platform/utf8.h"
+
 namespace corvane {
 namespace {
 
@@ -26,7 +28,7 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() < b.size();
 }
 
-bool Fits(const std::string& path) { return !path.empty() && path.size() <= FileList::kMaxPath; }
+bool Fits(const std::string& path) { return !path.empty() && Utf16Length(path) <= FileList::kMaxPath; }
 
 // The identity of the file at `path`; all zero when it cannot be told.
 FileIdentity IdentityOf(FileSystem& fs, const std::string& path) {

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "shell/program_values.h"
+#include "platform/utf8.h"
 
 namespace corvane {
 namespace {
@@ -98,7 +99,8 @@ int BrowseForFolder(HINSTANCE instance, HFONT font, HWND owner, std::string* pat
     g_browser.instance = instance;
     g_browser.font = font;
     g_browser.flag = addSubfolders;
-    g_browser.startFolder = path->substr(0, kPathBuffer - 1);
+    // A path is limited in characters as Windows counts them, not in UTF-8 bytes.
+    g_browser.startFolder = Utf16Length(*path) < kPathBuffer ? *path : path->substr(0, Utf8Cut(*path, kPathBuffer - 1));
 
     // The shell's namespace needs COM on this thread; a thread that has it already keeps it.
     const HRESULT com = CoInitialize(nullptr);
@@ -113,9 +115,12 @@ int BrowseForFolder(HINSTANCE instance, HFONT font, HWND owner, std::string* pat
     PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&info);
     int result = -1;
     if (item != nullptr) {
-        char chosen[MAX_PATH] = {};
-        if (SHGetPathFromIDListA(item, chosen)) {
-            *path = chosen;
+        // The wide call: a path of 260 characters may take more than 260 bytes in UTF-8.
+        wchar_t chosen[MAX_PATH] = {};
+        char narrow[MAX_PATH * 4] = {};
+        if (SHGetPathFromIDListW(item, chosen) &&
+            WideCharToMultiByte(CP_ACP, 0, chosen, -1, narrow, sizeof narrow, nullptr, nullptr) > 0) {
+            *path = narrow;
             result = 0;
         } else {
             result = -2;

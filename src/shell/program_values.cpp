@@ -20,7 +20,7 @@ std::string ProgramDirOf(const std::string& modulePath) {
 void InitProgramPaths(HINSTANCE instance) {
     ProgramValues& values = Program();
     values.instance = instance;
-    char buffer[kPathBuffer] = {};
+    char buffer[kPathBuffer * 3] = {};  // 260 characters in UTF-8 take up to three bytes each
     DWORD n = GetModuleFileNameA(instance, buffer, sizeof buffer);
     // A cut path names no file; leave it empty rather than pretend.
     if (n == 0 || n >= sizeof buffer) buffer[0] = '\0';

@@ -6,6 +6,7 @@
 
 #include "corvane_ids.h"
 #include "settings/option_table.h"
+#include "platform/utf8.h"
 #include "wizard/options_from_pages.h"
 #include "wizard/wizard.h"
 
@@ -115,7 +116,7 @@ void ReadPagesIntoSettings(Settings* settings) {
         Read(kControls[i], field);
         // Cut to what the registry gives back whole.
         if (std::string* const* text = std::get_if<std::string*>(&field))
-            if ((*text)->size() >= rows[i].limit) (*text)->resize(rows[i].limit - 1);
+            if ((*text)->size() >= rows[i].limit) (*text)->resize(Utf8Cut(**text, rows[i].limit - 1));
     }
 }
 

@@ -138,6 +138,22 @@ TEST_F(CorvaneRun, FolderOnTheCommandLineIsAddedOnPage2) {
     }
 }
 
+TEST_F(CorvaneRun, NamesOutsideAsciiAreListedAsTheyAre) {
+    const std::string site = tree_.Path("caf\xC3\xA9 \xD0\xB6");  // café ж
+    std::vector<std::string> files;
+    for (const char* name : {"index.html", "\xC3\xB1\\\xE4\xBD\xA0.html", "\xF0\x9F\x98\x80.png"}) {
+        files.push_back(site + "\\" + name);
+        const fs::path path = fs::u8path(files.back());
+        fs::create_directories(path.parent_path());
+        std::ofstream(path) << "x";
+    }
+    HWND frame = StartWizard(Quoted(site), kFilesPage);
+    ASSERT_NE(frame, nullptr);
+    AnswerWizard(kSubfolders, IDYES);
+    ExpectFiles(frame, files);
+    ExitWizard(frame);
+}
+
 TEST_F(CorvaneRun, SecondStartHandsItsFolderToTheRunningWizard) {
     const std::string site = tree_.Path("site");
     const std::string more = tree_.Path("more");

@@ -97,10 +97,12 @@ TEST(FileList, FindsPathsIgnoringCase) {
     EXPECT_EQ(list.FindFileRow("c:/site/a.htm", 2), -1);  // the text is compared, not the file
 }
 
-TEST(FileList, OnlyAsciiLettersAreFolded) {
-    const FileList list = ListOf({"C:\\\xC9T\xC9.htm"});
-    EXPECT_EQ(list.FindFileRow("c:\\\xC9t\xC9.HTM", 1), 0);
-    EXPECT_EQ(list.FindFileRow("c:\\\xE9t\xE9.htm", 1), -1);
+TEST(FileList, LettersFoldAsFileNamesDo) {
+    const FileList list = ListOf({"C:\\\xC3\x89T\xC3\x89.htm", "C:\\\xC9.htm"});
+    EXPECT_EQ(list.FindFileRow("c:\\\xC3\xA9t\xC3\xA9.HTM", 2), 0);  // UTF-8 e acute, either case
+    // A name that is no UTF-8 is read as Windows-1252, as links in that code page are.
+    EXPECT_EQ(list.FindFileRow("c:\\\xE9.htm", 2), 1);
+    EXPECT_EQ(list.FindFileRow("c:\\\xC3\xA9.htm", 2), 1);
 }
 
 TEST(FileList, ResolvesTheLookedUpPathButNotTheRows) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/search_driver.h"
+#include "platform/utf8.h"
 #include "support/engine_parts.h"
 #include "support/memory_file_system.h"
 
@@ -52,11 +53,35 @@ const SiteCase kSites[] = {
       "C:\\site\\part\\da\\intro.html: ../en/index.html -> ../../en/index.html",
       "C:\\site\\part\\da\\intro.html: ../images/logo.png -> ../../media/images/logo.png"},
      {"C:\\site\\de\\intro.html", "C:\\site\\de\\logo.png"}},
+    // Names outside ASCII: links raw and escaped in UTF-8, one old Windows-1252 page, letter case of an accented name.
+    {"healthy site with names outside ASCII",
+     {{"C:\\site\\index.html",
+       "<meta charset=\"utf-8\"><a href=\"caf%C3%A9.html\">a</a> <a href=\"café.html\">b</a>"
+       " <a href=\"ñ/%E4%BD%A0.html\">c</a> <a href=\"ÉTÉ.html\">d</a> <a href=\"old.html\">e</a>"},
+      {"C:\\site\\café.html", "<a href=\"index.html\">home</a>"},
+      {"C:\\site\\ñ\\你.html", "<a href=\"../index.html\">home</a> <img src=\"../%D0%96%201.png\">"},
+      {"C:\\site\\old.html", "<a href=\"caf\xE9.html\">x</a> <a href=\"caf%E9.html\">y</a>"},
+      {"C:\\site\\été.html", "<img src=\"%F0%9F%98%80.png\">"},
+      {"C:\\site\\😀.png", "PNG"},
+      {"C:\\site\\Ж 1.png", "PNG"}},
+     {},
+     {}},
+    {"the same site with two of its folders renamed",
+     {{"C:\\site\\index.html",
+       "<meta charset=\"utf-8\"><a href=\"caf%C3%A9.html\">a</a> <a href=\"café.html\">b</a>"
+       " <a href=\"ñ/%E4%BD%A0.html\">c</a> <a href=\"old.html\">e</a>"},
+      {"C:\\site\\dossier é\\café.html", "<a href=\"../index.html\">home</a>"},
+      {"C:\\site\\新\\你.html", "<a href=\"../index.html\">home</a>"},
+      {"C:\\site\\old.html", "<a href=\"caf\xE9.html\">x</a> <a href=\"caf%E9.html\">y</a>"}},
+     {"C:\\site\\index.html: café.html -> dossier%20é/café.html",
+      "C:\\site\\index.html: café.html -> dossier%20é/café.html", "C:\\site\\index.html: ñ/你.html -> 新/你.html",
+      "C:\\site\\old.html: café.html -> dossier%20é/café.html", "C:\\site\\old.html: café.html -> dossier%20é/café.html"},
+     {}},
 };
 
 std::string AsUtf16(const std::string& text) {
     std::string wide = "\xFF\xFE";
-    for (char c : text) wide += std::string{c, '\0'};
+    for (char16_t u : Utf8ToUtf16(text)) wide += std::string{static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
     return wide;
 }
 

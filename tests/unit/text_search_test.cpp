@@ -80,13 +80,13 @@ TEST(TextModel, CharAtOfAnsiTextIsTheByte) {
     EXPECT_EQ(CharAt(t, -1), 0);
 }
 
-TEST(TextModel, CharAtOfUtf16GoesThroughTheCodePage) {
+TEST(TextModel, CharAtOfUtf16IsAsciiOrAPlaceholder) {
     // 'a', e acute, euro sign, a CJK ideograph, a full-width '<'.
     const std::string s = Units({0x0061, 0x00E9, 0x20AC, 0x4E00, 0xFF1C});
     const Text t = MakeText(s.data(), static_cast<std::int32_t>(s.size()), 1);
     EXPECT_EQ(CharAt(t, 0), 'a');
-    EXPECT_EQ(CharAt(t, 2), 0xE9);
-    EXPECT_EQ(CharAt(t, 4), 0x80);
+    EXPECT_EQ(CharAt(t, 2), '_');
+    EXPECT_EQ(CharAt(t, 4), '_');
     EXPECT_EQ(CharAt(t, 6), '_');
     EXPECT_EQ(CharAt(t, 8), '_');  // never markup, whatever best fit the system offers
     EXPECT_EQ(CharAt(t, 10), 0);
@@ -427,18 +427,34 @@ TEST_P(TextSearch, ExtractValueSkipsValuesBeyondTheLimit) {
 
 // ---- UTF-16 only ----
 
-TEST(TextSearchUtf16, ValuesCountCharactersAndReadThroughTheCodePage) {
-    // "<A href=\"" U+00E9 U+4E00 ".htm\">"
-    std::string s = Widen("<A href=\"") + Units({0x00E9, 0x4E00}) + Widen(".htm\">");
-    const Text t = MakeText(s.data(), static_cast<std::int32_t>(s.size()), 1);
-    std::string out;
-    std::int32_t valuePos = -1;
-    EXPECT_EQ(FindAttribute(t, "href", 4, &out, &valuePos, false), 6);
-    EXPECT_EQ(out, "\xE9_.htm");
-    EXPECT_EQ(valuePos, 16);
-    std::int32_t span = 0;
-    EXPECT_EQ(ExtractValue(t, valuePos, &out, kExtractAttribute, &span, nullptr), 6);
-    EXPECT_EQ(span, 8);
+struct WideValueCase {
+    std::vector<std::uint16_t> units;  // between href=" and .htm
+    const char* utf8;                  // the value read, ".htm" included
+};
+
+TEST(TextSearchUtf16, ValuesCountCharactersAndComeOutAsUtf8) {
+    const WideValueCase cases[] = {
+        {{0x00E9, 0x4E00}, "\xC3\xA9\xE4\xB8\x80.htm"},
+        {{0x0436, 0x0020, 0x0061}, "\xD0\xB6 a.htm"},
+        {{0xD83D, 0xDE00}, "\xF0\x9F\x98\x80.htm"},  // a pair is one character of four bytes
+        {{0xDE00, 0xD83D}, "\xED\xB8\x80\xED\xA0\xBD.htm"},  // lone halves keep their own forms
+    };
+    for (const WideValueCase& c : cases) {
+        std::string units;
+        for (std::uint16_t u : c.units) units += Units({u});
+        const std::string s = Widen("<A href=\"") + units + Widen(".htm\">");
+        const Text t = MakeText(s.data(), static_cast<std::int32_t>(s.size()), 1);
+        const std::int32_t chars = static_cast<std::int32_t>(c.units.size()) + 4;
+        std::string out;
+        std::int32_t valuePos = -1;
+        EXPECT_EQ(FindAttribute(t, "href", 4, &out, &valuePos, false), chars) << c.utf8;
+        EXPECT_EQ(out, c.utf8);
+        EXPECT_EQ(valuePos, 16);
+        std::int32_t span = 0;
+        EXPECT_EQ(ExtractValue(t, valuePos, &out, kExtractAttribute, &span, nullptr), chars) << c.utf8;
+        EXPECT_EQ(out, c.utf8);
+        EXPECT_EQ(span, chars + 2);
+    }
 }
 
 TEST(TextSearchUtf16, HighByteOfAUnitIsNotACharacter) {

@@ -207,7 +207,7 @@ const ClassCase kCases[] = {
     {"space", "\"a b.htm\"", {"C:\\site\\a b.htm"}, NoChange, 1, "a b.htm", "a%20b.htm", false, 1},
     {"space, canonicalisation off", "\"a b.htm\"", {"C:\\site\\a b.htm"},
      [](EngineFixture& f) { f.processing.canonicalize = false; }, 0, nullptr, nullptr, false, 1},
-    {"reference decoded", "\"caf&eacute;.htm\"", {"C:\\site\\caf\xE9.htm"}, NoChange, 0, nullptr, nullptr, false, 1},
+    {"reference decoded", "\"caf&eacute;.htm\"", {"C:\\site\\caf\xC3\xA9.htm"}, NoChange, 0, nullptr, nullptr, false, 1},
     {"empty value", "\"\"", {}, NoChange, 0, nullptr, nullptr, false, -1},
     {"only a fragment", "\"#top\"", {}, NoChange, 0, nullptr, nullptr, false, -1},
 };

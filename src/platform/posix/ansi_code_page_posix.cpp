@@ -1,8 +1,8 @@
-// Outside Windows the ANSI code page is taken to be Windows-1252.
+// Outside Windows, names are UTF-8 bytes: the core's 8-bit text is UTF-8.
 #include "platform/ansi_code_page.h"
 
 namespace corvane {
 
-const AnsiCodePage& SystemCodePage() { return Windows1252CodePage(); }
+const AnsiCodePage& SystemCodePage() { return Utf8CodePage(); }
 
 }  // namespace corvane

@@ -31,6 +31,8 @@ public:
 }  // namespace
 
 const AnsiCodePage& SystemCodePage() {
+    // Under the UTF-8 code page the built-in conversion keeps malformed bytes, where Windows' own would not.
+    if (GetACP() == CP_UTF8) return Utf8CodePage();
     static const SystemAnsi page;
     return page;
 }

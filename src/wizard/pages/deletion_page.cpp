@@ -8,6 +8,7 @@
 #include "shell/user_dialogs.h"
 #include "corvane_ids.h"
 #include "engine/url_text.h"
+#include "platform/utf8.h"
 #include "wizard/options_from_pages.h"
 #include "wizard/pages/page.h"
 
@@ -72,9 +73,10 @@ void DeletionPage::NormaliseEdits() {
     for (const Group* g : {&kImage, &kBackground}) {
         if (!Chosen(*g)) continue;
         HWND edit = Item(g->edit);
-        std::string text = ControlText(edit).substr(0, kMaxReplacementEdit);
+        std::string text = ControlText(edit);
+        text.resize(Utf8Cut(text, kMaxReplacementEdit));  // never half a character
         std::string normal = NormaliseReplacementUrl(text, ReadProcessingOptions().canonicalize);
-        if (normal.size() > kMaxReplacementEdit) normal.resize(kMaxReplacementEdit);
+        normal.resize(Utf8Cut(normal, kMaxReplacementEdit));
         if (normal != text) SetWindowTextA(edit, normal.c_str());
     }
 }

@@ -8,6 +8,7 @@
 #include "shell/user_dialogs.h"
 #include "corvane_ids.h"
 #include "engine/url_text.h"
+#include "platform/utf8.h"
 #include "wizard/options_from_pages.h"
 #include "shell/text_width.h"
 #include "wizard/page_host.h"
@@ -142,7 +143,8 @@ void ReviewPage::ApplyEdit() {
     std::int32_t item = SelectedItem(&index);
     HWND list = List();
     LRESULT top = SendMessageA(list, LB_GETTOPINDEX, 0, 0);
-    std::string text = ControlText(Item(IDC_REVIEW_REPLACEMENT)).substr(0, kMaxReplacementEdit);
+    std::string text = ControlText(Item(IDC_REVIEW_REPLACEMENT));
+    text.resize(Utf8Cut(text, kMaxReplacementEdit));  // never half a character
     bool relative = Checked(IDC_REVIEW_MAKE_RELATIVE);
     ReplacementEditResult r = ApplyReplacementEdit(Wizard().links, item, text, relative, Canonicalize());
     CheckDlgButton(window(), IDC_REVIEW_MAKE_RELATIVE, r.makeRelative ? BST_CHECKED : BST_UNCHECKED);

@@ -3,6 +3,7 @@
 
 #include "corvane_ids.h"
 #include "engine/url_text.h"
+#include "platform/utf8.h"
 #include "wizard/pages/page.h"
 
 namespace corvane {
@@ -53,10 +54,11 @@ private:
 // The base URL is kept in canonical form, so what the user sees is what the search compares.
 void SearchOptionsPage::CanonicaliseBaseUrl() {
     HWND edit = Item(IDC_SEARCH_OPT_BASE_URL);
-    std::string typed = ControlText(edit).substr(0, kOptionTextBytes - 1);
+    std::string typed = ControlText(edit);
+    typed.resize(Utf8Cut(typed, kOptionTextBytes - 1));  // never half a character
     std::string canonical;
     CanonicalizeUrl(typed, &canonical);
-    if (canonical.size() >= kOptionTextBytes) canonical.resize(kOptionTextBytes - 1);
+    canonical.resize(Utf8Cut(canonical, kOptionTextBytes - 1));
     if (canonical != typed) SetWindowTextA(edit, canonical.c_str());
 }
 
