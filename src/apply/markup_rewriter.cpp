@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "engine/modern_tags.h"
 #include "engine/page_charset.h"
 #include "engine/text_search.h"
 #include "engine/url_text.h"
@@ -70,6 +71,9 @@ private:
     void CloseTags(bool haveEntry, std::int32_t nextValuePos);
     void Replace(std::size_t k, const std::string& tag);
     void Delete(std::size_t k, const std::string& tag);
+    bool DeleteByKind(LinkRecord& e);
+    void DeleteSrcsetCandidates(std::size_t k);
+    std::string ReplacementValue(const std::string& stored) const;
     void ReplaceValueSpan(LinkRecord& r, const std::string& value);
     void InsertTargetAttribute(LinkRecord& r, const std::string& value);
     std::string RelativeReplacement(const std::string& target) const;
@@ -235,26 +239,24 @@ std::string Rewriter::ChosenUrl(const std::string& url, bool makeRelative, const
     return value;
 }
 
+std::string Rewriter::ReplacementValue(const std::string& stored) const {
+    if (stored.compare(0, 3, "|||") == 0) return RelativeReplacement(stored.substr(3));
+    if (stored.compare(0, 3, ":::") == 0) return stored.substr(3);
+    return stored;
+}
+
 void Rewriter::Replace(std::size_t k, const std::string& tag) {
     LinkRecord& e = At(k);
     // A tag that a later deletion removes takes this change with it.
     if (WillRemoveTag(tag, e.linkTagPos)) {
         for (std::size_t j = k + 1; j < edits_.size() && At(j).linkTagPos == e.linkTagPos; ++j) {
-            if (IsDeletion(At(j).linkReplacement)) {
+            if (IsDeletion(At(j).linkReplacement) && At(j).linkKind == kLinkAsTag) {
                 e.linkValuePos = -1;
                 return;
             }
         }
     }
-    const std::string& stored = e.linkReplacement;
-    std::string value;
-    if (stored.compare(0, 3, "|||") == 0) {
-        value = RelativeReplacement(stored.substr(3));
-    } else if (stored.compare(0, 3, ":::") == 0) {
-        value = stored.substr(3);
-    } else {
-        value = stored;
-    }
+    const std::string value = ReplacementValue(e.linkReplacement);
     if (e.linkValuePos == e.linkTagPos) {
         InsertTargetAttribute(e, value);
     } else if (SpanIsSound(e)) {
@@ -265,6 +267,8 @@ void Rewriter::Replace(std::size_t k, const std::string& tag) {
 void Rewriter::Delete(std::size_t k, const std::string& tag) {
     if (!ctx_.review.allowLinkDeletion) return;
     LinkRecord& e = At(k);
+    if (e.linkKind == kLinkSrcsetCandidate) return DeleteSrcsetCandidates(k);
+    if (DeleteByKind(e)) return;
     const DeletionOptions& d = ctx_.deletion;
     const std::string stored = e.linkReplacement;
     std::string value = stored;
@@ -285,6 +289,76 @@ void Rewriter::Delete(std::size_t k, const std::string& tag) {
         value = "#";
     }
     if (SpanIsSound(e)) ReplaceValueSpan(e, value);
+}
+
+// Deletions of the attributes that the tag alone does not describe. False: the tag's rule decides.
+bool Rewriter::DeleteByKind(LinkRecord& e) {
+    const DeletionOptions& d = ctx_.deletion;
+    const std::string& stored = e.linkReplacement;
+    std::string value = stored;
+    switch (e.linkKind) {
+        case kLinkAsTag: return false;
+        case kLinkReference: return true;  // never deleted
+        case kLinkPicture:
+            if (d.imageReplace) value = ChosenUrl(d.imageUrl, d.imageMakeRelative, stored);
+            break;
+        case kLinkBackground:
+            if (d.backgroundReplace) value = ChosenUrl(d.backgroundUrl, d.backgroundMakeRelative, stored);
+            break;
+        case kLinkLink: value = "#"; break;
+        default: break;  // media, style: emptied
+    }
+    if (SpanIsSound(e)) ReplaceValueSpan(e, value);
+    return true;
+}
+
+// A deleted srcset candidate goes with its descriptor and one comma, so that the list stays valid;
+// the list's other changes from here on are written with it. The list is read again from the tag.
+void Rewriter::DeleteSrcsetCandidates(std::size_t k) {
+    const LinkRecord& e = At(k);
+    std::vector<TagAttribute> attributes;
+    if (e.linkTagPos < cursor_ || ReadTag(text_, e.linkTagPos, nullptr, &attributes) < 0) return;
+    const TagAttribute* list = nullptr;
+    for (const TagAttribute& a : attributes)
+        if (a.valuePos >= 0 && a.contentPos <= e.linkValuePos && e.linkValuePos < a.contentEnd) list = &a;
+    if (!list) return;
+    const std::vector<SrcsetCandidate> c = ParseSrcset(text_, list->contentPos, list->contentEnd);
+    const std::size_t n = c.size();
+    std::size_t first = n;
+    std::vector<int> fate(n, 0);  // 0 kept as written, 1 deleted, 2 replaced
+    std::vector<std::string> values(n);
+    for (std::size_t j = k; j < edits_.size() && At(j).linkValuePos < list->contentEnd; ++j) {
+        const LinkRecord& r = At(j);
+        if (r.linkKind != kLinkSrcsetCandidate) continue;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (c[i].urlPos != r.linkValuePos) continue;
+            if (j == k) first = i;
+            fate[i] = IsDeletion(r.linkReplacement) ? 1 : 2;
+            if (fate[i] == 2) values[i] = ReplacementValue(r.linkReplacement);
+        }
+    }
+    if (first == n || c[first].urlPos < cursor_) return;
+    std::size_t lastKept = n;
+    for (std::size_t i = 0; i < n; ++i)
+        if (fate[i] != 1) lastKept = i;
+    if (lastKept == n || lastKept < first) {
+        // Everything from here on goes: the comma before goes too, or the whole value when nothing stays.
+        const std::int32_t cut = first > 0 ? c[first - 1].descriptorEnd : list->contentPos;
+        if (cut < cursor_) return;
+        Copy(cursor_, cut);
+        cursor_ = first > 0 ? c[n - 1].descriptorEnd : list->contentEnd;
+        return;
+    }
+    Copy(cursor_, c[first].urlPos);
+    for (std::size_t i = first; i <= lastKept; ++i) {
+        if (fate[i] == 1) continue;
+        if (fate[i] == 2) Write(UrlForPage(charset_, values[i]));
+        else Copy(c[i].urlPos, c[i].urlEnd);
+        const std::int32_t tail = i == lastKept ? c[i].descriptorEnd : c[i + 1].urlPos;
+        Copy(c[i].urlEnd, tail);
+    }
+    Copy(c[n - 1].descriptorEnd, list->contentEnd);
+    cursor_ = list->contentEnd;
 }
 
 void Rewriter::DropSecondPassLinks() {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "engine/link_table.h"
 #include "engine/options.h"
@@ -19,7 +20,23 @@ public:
     virtual int CheckInternetUrl(const std::string& url) = 0;
 };
 
+enum PageBaseKind : int { kBaseNone = 0, kBaseFolder, kBaseInternet };
+
+// The <base href> of the page being scanned.
+struct PageBase {
+    int kind = kBaseNone;
+    std::string folder;  // kBaseFolder: the folder relative URLs start from, with its closing backslash
+    std::string url;     // kBaseInternet: the address relative URLs are added to, ending with '/'
+};
+
 struct EngineContext {
+    // A constructor rather than an aggregate, so that a member added later needs no change where one is made.
+    EngineContext(LinkTable& links_, FileList& files_, SavedFromTable& savedFrom_, const SearchOptions& search_,
+                  const ProcessingOptions& processing_, OperationHost& host_, std::string rootPath_ = std::string(),
+                  bool skipInternetCheck_ = true, InternetUrlChecker* internet_ = nullptr)
+        : links(links_), files(files_), savedFrom(savedFrom_), search(search_), processing(processing_), host(host_),
+          rootPath(std::move(rootPath_)), skipInternetCheck(skipInternetCheck_), internet(internet_) {}
+
     LinkTable& links;
     FileList& files;
     SavedFromTable& savedFrom;
@@ -29,6 +46,7 @@ struct EngineContext {
     std::string rootPath;                       // the site's root folder, found by the search
     bool skipInternetCheck = true;              // true: Internet URLs are taken as unchecked
     InternetUrlChecker* internet = nullptr;     // consulted unless skipInternetCheck
+    PageBase pageBase;                          // set while a page with a <base href> is scanned
 };
 
 }  // namespace corvane

@@ -9,6 +9,18 @@ namespace corvane {
 
 enum FileEncoding : std::uint8_t { kEncoding8Bit = 0, kEncodingUtf16LE = 1, kEncodingUtf16BE = 2 };
 
+// What a URL is to its page, where the tag alone does not say how a deletion is written.
+enum LinkKind : std::uint8_t {
+    kLinkAsTag = 0,        // the tag's rule decides (every attribute the tag table reads)
+    kLinkSrcsetCandidate,  // one candidate of a srcset list: removed with its descriptor and comma
+    kLinkMedia,            // a media or picture source: emptied
+    kLinkPicture,          // a picture (poster, lazy image): the image rule of the deletion step
+    kLinkBackground,       // a lazy background: the background rule of the deletion step
+    kLinkLink,             // a link to go to (form action, refresh, manifest, svg use): "#"
+    kLinkReference,        // cite: a reference, never deleted
+    kLinkStyle,            // a style sheet's URL inside a tag or a string: emptied
+};
+
 struct LinkRecord {
     std::string linkUrl;          // decoded URL as found, fragment included
     std::string linkReplacement;  // the action, encoded (see UnwrapReplacement)
@@ -18,6 +30,7 @@ struct LinkRecord {
     std::uint32_t linkValueLen = 0;  // characters, delimiters included
     std::uint32_t linkQuoteLen = 0;  // delimiter characters at each end: 0, 1 or 2
     std::int32_t linkListRow = -1;   // review-list row, -1 when not shown
+    std::uint8_t linkKind = kLinkAsTag;
 };
 
 class LinkTable {

@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "engine/link_table.h"
+#include "engine/modern_tags.h"
 #include "engine/url_processor.h"
 #include "engine/url_text.h"
 
@@ -234,6 +236,30 @@ int ScanEventAttributes(EngineContext& ctx, const Text& t, std::uint32_t file, c
     }
 }
 
+// The page's base holds while its URLs are processed, and never for the next file.
+class PageBaseScope {
+public:
+    PageBaseScope(EngineContext& ctx, PageBase base) : ctx_(ctx) { ctx_.pageBase = std::move(base); }
+    ~PageBaseScope() { ctx_.pageBase = PageBase(); }
+    PageBaseScope(const PageBaseScope&) = delete;
+    PageBaseScope& operator=(const PageBaseScope&) = delete;
+
+private:
+    EngineContext& ctx_;
+};
+
+// The URLs of the walk, after the tag passes and in text order. Adds the changes queued to total;
+// returns 0, or the negative stop (ESC or the processor's) with total taken off.
+int ProcessFound(EngineContext& ctx, const Text& t, std::uint32_t file, const std::vector<FoundUrl>& found, int& total) {
+    for (const FoundUrl& f : found) {
+        const int n = ProcessFoundUrl(ctx, t, file, f);
+        if (n < 0) return n - total;
+        total += n;
+        if (Stopped(ctx.host)) return -1 - total;
+    }
+    return 0;
+}
+
 }  // namespace
 
 void CollectScriptRegions(const Text& t, ScriptRegions& regions) {
@@ -372,6 +398,7 @@ int AddTargetRecord(EngineContext& ctx, const Text& t, std::uint32_t file, std::
         replacement = delimited ? ":::" + target : ":::\"" + target + "\"";
     }
     LinkRecord& r = ctx.links.Pending();
+    r.linkKind = kLinkAsTag;
     r.linkUrl = url;
     r.linkReplacement = replacement;
     r.linkFile = file;
@@ -440,6 +467,14 @@ int ScanPage(EngineContext& ctx, const unsigned char* buffer, std::int32_t size,
         return insideScripts ? FindTag(t, name, from) : FindTagOutsideScripts(t, regions, from, name);
     };
 
+    // The attributes of today's markup and the page's <base> come from one walk, taken before the
+    // tag passes so that the base counts for every URL of the page.
+    std::vector<FoundUrl> modern;
+    std::string baseHref;
+    bool hasBase = false;
+    FindModernUrls(t, insideScripts ? nullptr : &regions, modern, &baseHref, &hasBase);
+    const PageBaseScope baseScope(ctx, hasBase ? ResolvePageBase(ctx, file, baseHref) : PageBase());
+
     const std::int32_t range = 16 + (ctx.search.searchScriptsByProtocol ? 1 : 0) +
                                (ctx.search.searchEventsByProtocol ? 1 : 0);
     std::int32_t k = 0;
@@ -506,6 +541,9 @@ int ScanPage(EngineContext& ctx, const unsigned char* buffer, std::int32_t size,
         }
     }
 
+    const int n = ProcessFound(ctx, t, file, modern, total);
+    if (n < 0) return n;
+
     host.SetFileProgress(k, range);
     host.AddLogLine(ResultLogText(total), true);
     return total;
@@ -565,6 +603,10 @@ int ScanStyleSheet(EngineContext& ctx, const unsigned char* buffer, std::int32_t
         q = FindText(t, t.size, "url(", v + w, kScopeAll);
         if (Stopped(host)) return -1 - total;
     }
+    std::vector<FoundUrl> strings;
+    FindStyleStrings(t, 0, t.size, -2, strings);
+    const int n = ProcessFound(ctx, t, file, strings, total);
+    if (n < 0) return n;
     host.SetFileProgress(1, 1);
     host.AddLogLine(ResultLogText(total), true);
     return total;

@@ -121,6 +121,11 @@ int QueueReplacement(EngineContext& ctx, const Text& text, std::uint32_t file, s
     record.linkTagPos = tagPos;
     record.linkValuePos = valuePos;
 
+    // A cite names a source to read, not a resource the page needs: it is never deleted.
+    if (candidate < 0 && record.linkKind == kLinkReference) {
+        ctx.links.DiscardPending();
+        return 0;
+    }
     if (candidate < 0) {
         // An unquoted attribute value cannot be emptied in place; it becomes an empty quoted value.
         const bool quote = isAttributeValue && !ValueIsDelimited(text, valuePos, false);
@@ -130,8 +135,11 @@ int QueueReplacement(EngineContext& ctx, const Text& text, std::uint32_t file, s
         std::string prefix;
         std::string local;
         if (ctx.processing.makeRelative) {
-            const std::string page =
-                file < static_cast<std::uint32_t>(files.size()) ? files.path(static_cast<std::int32_t>(file)) : std::string();
+            // Relative URLs of a page with a <base> start from the base's folder.
+            const std::string page = ctx.pageBase.kind == kBaseFolder ? ctx.pageBase.folder
+                                     : file < static_cast<std::uint32_t>(files.size())
+                                         ? files.path(static_cast<std::int32_t>(file))
+                                         : std::string();
             local = MakeRelative(page, candidatePath, true);
         } else if (ctx.processing.useBaseUrlFromStep3 && ctx.search.searchBaseUrl) {
             local = MakeRelative(ctx.rootPath, candidatePath, true);
@@ -149,6 +157,11 @@ int QueueReplacement(EngineContext& ctx, const Text& text, std::uint32_t file, s
         ConvertSeparators(local, true);
         std::string replacement;
         CanonicalizeUrl(prefix + local + fragment, &replacement);
+        // In a srcset list a comma next to a URL would split it.
+        if (record.linkKind == kLinkSrcsetCandidate) {
+            for (std::size_t at = replacement.find(','); at != std::string::npos; at = replacement.find(',', at))
+                replacement.replace(at, 1, "%2C");
+        }
         const bool quote = isAttributeValue && !ValueIsDelimited(text, valuePos, true) &&
                            candidatePath.find(' ') != std::string::npos;
         record.linkReplacement = quote ? "\"" + replacement + "\"" : replacement;

@@ -111,6 +111,12 @@ Pos NextOpenBracket(const Scan& s, Pos p) {
 }
 
 bool IsControl(unsigned char c) { return c >= 1 && c <= 31; }
+
+// Characters that continue an attribute's name (in "data-src", "xlink:href", "v-bind:src").
+bool IsNameChar(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+           c == ':' || c == '.';
+}
 bool IsBlank(unsigned char c) { return c >= 1 && c <= 32; }
 
 bool ScopeStops(const Scan& s, Pos p, int scope) {
@@ -203,6 +209,9 @@ std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, s
     const Pos w = s.w;
 
     Pos p = s.Align(from);
+    const Pos start = p;  // the end of the tag's name: a name may begin right here
+    // A phrase such as "saved from url" is looked for in comment text, where '-' may touch it.
+    const bool wholeName = std::strchr(name, ' ') == nullptr;
     while (s.Has(p) && IsBlank(s.At(p))) p += w;
 
     // Find the name outside quoted stretches, within this tag.
@@ -231,7 +240,9 @@ std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, s
             continue;
         }
         if (s.TagBracket(p)) return 0;
-        if (s.NameAt(p, name, n)) {
+        // Only a whole name counts: "src" is no part of "data-src", "lowsrc" or "srcset".
+        if (s.NameAt(p, name, n) &&
+            (!wholeName || ((p == start || !IsNameChar(s.At(p - w))) && (prefixOnly || !IsNameChar(s.At(p + n * w)))))) {
             found = true;
             break;
         }
@@ -296,6 +307,14 @@ void TrimCssUrl(std::string& v) {
 }
 
 }  // namespace
+
+std::int32_t CopyChars(const Text& t, std::int32_t from, std::int32_t to, std::string* out) {
+    out->clear();
+    const Scan s(t);
+    std::int32_t count = 0;
+    for (Pos p = s.Align(from < 0 ? 0 : from); p < to && s.Has(p); p += s.w, ++count) s.AppendTo(p, *out);
+    return count;
+}
 
 std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, int mode,
                           std::int32_t* spanLen, std::int32_t* quoteLen) {

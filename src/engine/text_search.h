@@ -71,4 +71,8 @@ enum ExtractMode : int {
 std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, int mode,
                           std::int32_t* spanLen, std::int32_t* quoteLen);
 
+// Copies the characters from `from` up to `to` (byte positions) as ExtractValue copies a value's.
+// Returns how many characters were copied.
+std::int32_t CopyChars(const Text& t, std::int32_t from, std::int32_t to, std::string* out);
+
 }  // namespace corvane

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "engine/modern_tags.h"
 #include "engine/page_charset.h"
 #include "engine/replacement_search.h"
 #include "engine/url_text.h"
@@ -156,7 +157,73 @@ bool UnderBaseUrl(const EngineContext& ctx, const std::string& base, std::string
     return true;
 }
 
+// A relative URL of a page whose <base> is another site's address is an Internet URL of that site:
+// checked when the check is on; without the check nothing tells that it fails, so it stays.
+int ProcessUnderInternetBase(EngineContext& ctx, const UrlParts& u, bool rootRelative) {
+    const std::string& baseUrl = ctx.pageBase.url;
+    std::string absolute;
+    if (rootRelative) {
+        const std::size_t host = baseUrl.find("://");
+        const std::size_t path = host == std::string::npos ? std::string::npos : baseUrl.find('/', host + 3);
+        absolute = baseUrl.substr(0, path) + u.base;
+    } else {
+        absolute = baseUrl + u.base;
+    }
+    if (ctx.skipInternetCheck || ctx.internet == nullptr) return CanonicalOnly(ctx, u);
+    const int r = ctx.internet->CheckInternetUrl(absolute);
+    if (r < 0) return -1;
+    if (r == 0) return CanonicalOnly(ctx, u);
+    return QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, -1, u.base, u.fragment, u.isAttributeValue);
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t sep = path.find_last_of('\\');
+    return sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
+}
+
 }  // namespace
+
+PageBase ResolvePageBase(const EngineContext& ctx, std::uint32_t file, const std::string& href) {
+    PageBase result;
+    std::string decoded;
+    DecodeUrl(href, &decoded);
+    std::string base;
+    std::string fragment;
+    SplitFragment(decoded, &base, &fragment);
+    base = base.substr(0, base.find('?'));
+    if (base.empty()) return result;
+    // A base names a folder: what follows its last '/' is a page's name.
+    const std::size_t lastSlash = base.find_last_of("/\\");
+    std::string rest;
+    std::string local;
+    if (UnderBaseUrl(ctx, base, &rest) ||
+        (ctx.search.searchBaseUrl && !ctx.search.baseUrl.empty() && EqualsNoCase(base + "/", ctx.search.baseUrl + "/"))) {
+        local = ctx.rootPath + rest;
+    } else if (StartsWithAny(base, {"http://", "https://", "ftp://"})) {
+        const std::size_t host = base.find("://") + 3;
+        result.kind = kBaseInternet;
+        result.url = lastSlash == std::string::npos || lastSlash < host ? base + "/" : base.substr(0, lastSlash + 1);
+        return result;
+    } else if (StartsWithNoCase(base, "file:///")) {
+        local = base.substr(8);
+    } else if (HasProtocolName(base) || (base.size() > 1 && base[0] == '/' && base[1] == '/')) {
+        return result;  // javascript:, another protocol or another host: no folder of this site
+    } else if (base[0] == '/') {
+        local = ctx.rootPath + base.substr(1);
+    } else if (file < static_cast<std::uint32_t>(ctx.files.size())) {
+        local = FolderOf(ctx.files.path(static_cast<std::int32_t>(file))) + base;
+    } else {
+        return result;
+    }
+    ConvertSeparators(local, false);
+    local = FolderOf(local);
+    std::string resolved;
+    if (local.empty() || !ResolveDotSegments(local, &resolved)) return result;
+    if (resolved.empty() || resolved.back() != '\\') resolved.push_back('\\');
+    result.kind = kBaseFolder;
+    result.folder = resolved;
+    return result;
+}
 
 int AddCanonicalRecord(EngineContext& ctx, const std::string& url, std::uint32_t file, std::int32_t tagPos,
                        std::int32_t valuePos, const std::string* asWritten) {
@@ -178,10 +245,23 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
     std::int32_t quoteLen = 0;
     const int mode = tagPos == -2 ? kExtractCssUrl : kExtractAttribute;
     const std::int32_t got = ExtractValue(text, valuePos, &raw, mode, &spanLen, &quoteLen);
+    if (got <= 0) raw.clear();
+    return ProcessUrlSpan(ctx, text, file, tagPos, valuePos, spanLen, quoteLen, raw, isAttributeValue, kLinkAsTag);
+}
+
+int ProcessFoundUrl(EngineContext& ctx, const Text& text, std::uint32_t file, const FoundUrl& found) {
+    return ProcessUrlSpan(ctx, text, file, found.tagPos, found.valuePos, found.spanLen, found.quoteLen, found.raw,
+                          found.wholeValue, found.kind);
+}
+
+int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std::int32_t tagPos, std::int32_t valuePos,
+                   std::int32_t spanLen, std::int32_t quoteLen, const std::string& raw, bool isAttributeValue,
+                   std::uint8_t kind) {
     LinkRecord& pending = ctx.links.Pending();
     pending.linkValueLen = static_cast<std::uint32_t>(spanLen > 0 ? spanLen : 0);
     pending.linkQuoteLen = static_cast<std::uint32_t>(quoteLen > 0 ? quoteLen : 0);
-    if (got <= 0 || raw.empty()) return 0;
+    pending.linkKind = kind;
+    if (raw.empty()) return 0;
 
     UrlParts u{text, file, tagPos, valuePos, isAttributeValue, CanonicalizeUrl(raw, nullptr) > 0, raw, {}, {}, {}};
     DecodeUrl(raw, &u.decoded);
@@ -192,10 +272,14 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
     const std::string& base = u.base;
     const ProcessingOptions& opt = ctx.processing;
 
+    // Data carried in the URL itself, or an address of no file: never a path to complete or look up.
+    if (StartsWithAny(base, {"data:", "blob:"})) return 0;
+
     if (opt.deleteScripts && StartsWithAny(base, {"javascript:", "vbscript:", "about:"}))
         return QueueReplacement(ctx, text, file, tagPos, valuePos, -1, base, u.fragment, isAttributeValue);
 
-    if (base.empty() || StartsWithAny(base, {"mailto:", "news:", "view-source:", "javascript:", "vbscript:", "about:"}))
+    if (base.empty() || StartsWithAny(base, {"mailto:", "news:", "view-source:", "javascript:", "vbscript:", "about:",
+                                             "tel:", "sms:", "geo:"}))
         return CanonicalOnly(ctx, u);
 
     if (opt.addForgottenProtocols) {
@@ -258,9 +342,12 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
     // A root-relative URL ("/a/b.htm", not "//host") is read from the site's top folder, as a web
     // server reads it; it works as written, so it is not rewritten in the chosen form.
     const bool rootRelative = base[0] == '/' && base.size() > 1 && base[1] != '/' && !ctx.rootPath.empty();
+    if (ctx.pageBase.kind == kBaseInternet) return ProcessUnderInternetBase(ctx, u, rootRelative);
     std::string local;
     if (rootRelative) {
         local = ctx.rootPath;
+    } else if (ctx.pageBase.kind == kBaseFolder) {
+        local = ctx.pageBase.folder;
     } else if (file < static_cast<std::uint32_t>(ctx.files.size())) {
         SplitPath(ctx.files.path(static_cast<std::int32_t>(file)), &local, nullptr, nullptr, nullptr);
     }

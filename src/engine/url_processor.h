@@ -15,6 +15,19 @@ namespace corvane {
 int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::int32_t tagPos,
                std::int32_t valuePos, bool isAttributeValue);
 
+struct FoundUrl;
+
+// The same for a URL whose span the caller measured (raw is the URL as written; empty: nothing).
+// kind tells the rewrite how a deletion is written (LinkKind).
+int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std::int32_t tagPos, std::int32_t valuePos,
+                   std::int32_t spanLen, std::int32_t quoteLen, const std::string& raw, bool isAttributeValue,
+                   std::uint8_t kind);
+int ProcessFoundUrl(EngineContext& ctx, const Text& text, std::uint32_t file, const FoundUrl& found);
+
+// What a page's <base href> makes of its relative URLs (href as written; none when it names no
+// folder: javascript:, another protocol, empty).
+PageBase ResolvePageBase(const EngineContext& ctx, std::uint32_t file, const std::string& href);
+
 // Queues the canonical form of url when it has unsafe characters. 1 when committed.
 // asWritten, when given, is the value as it stands in the file: the canonical form is made
 // from it, so that decoded escapes are not escaped again with another meaning.

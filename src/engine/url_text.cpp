@@ -2,6 +2,7 @@
 #include "engine/url_text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -70,6 +71,26 @@ bool SameFolderChar(char a, char b) {
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
+std::string CodePointToUtf8(std::uint32_t code) {
+    std::string out;
+    if (code < 0x80) {
+        out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+    return out;
+}
+
 }  // namespace
 
 int DecodeUrl(const std::string& in, std::string* out) {
@@ -91,6 +112,25 @@ int DecodeUrl(const std::string& in, std::string* out) {
                 result.push_back(static_cast<char>(hi * 16 + lo));
                 ++count;
                 i += 3;
+                continue;
+            }
+        } else if (c == '&' && i + 2 < n && in[i + 1] == '#') {
+            // A numeric reference (&#45; or &#x2D;), as page generators write dashes and the like.
+            std::size_t j = i + 2;
+            const bool hex = in[j] == 'x' || in[j] == 'X';
+            if (hex) ++j;
+            std::uint32_t code = 0;
+            std::size_t digits = 0;
+            for (; j < n && digits < 7; ++j, ++digits) {
+                const int v = hex ? HexValue(in[j]) : (in[j] >= '0' && in[j] <= '9' ? in[j] - '0' : -1);
+                if (v < 0) break;
+                code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
+            }
+            const bool valid = code != 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+            if (digits > 0 && j < n && in[j] == ';' && valid) {
+                result += CodePointToUtf8(code);
+                ++count;
+                i = j + 1;
                 continue;
             }
         } else if (c == '&') {

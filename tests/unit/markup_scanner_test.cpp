@@ -213,7 +213,8 @@ struct UrlCase {
 };
 
 const UrlCase kUrlCases[] = {
-    {"lowsrc holds the first src", "<IMG lowsrc=\"a.gif\" src=\"b.gif\">", 0, {"a.gif"}},
+    {"attribute names match whole", "<IMG lowsrc=\"a.gif\" data-src=\"lazy.gif\" src=\"b.gif\">", 0,
+     {"b.gif", "lazy.gif"}},
     {"links without a value", "<A name=top>x</A> <A href>y</A> <A href >z</A>", 0, {}},
     {"each pass looks for its own attribute, passes in order",
      "<applet src=a1.class></applet><bgsound src=a2.wav><embed src=a3.swf><frameset><frame src=a4.htm>"

@@ -247,11 +247,13 @@ struct AttrCase {
 
 TEST_P(TextSearch, FindAttribute) {
     const AttrCase cases[] = {
-        {" lowsrc=\"a.gif\" src=\"b.gif\">", "src", false, 5, "a.gif", 8},
+        {" lowsrc=\"a.gif\" src=\"b.gif\">", "src", false, 5, "b.gif", 20},  // whole names only
+        {" data-src=\"a\" src=\"b\">", "src", false, 1, "b", 18},
+        {" src2=a src=b>", "src", false, 1, "b", 12},
         {" alt='src=y' src=\"b.gif\">", "src", false, 5, "b.gif", 17},
         {" href>", "href", false, 0, "", -1},
         {" href x=y>", "href", false, 0, "", -1},
-        {" srcset=\"a\" src=\"b\">", "src", false, 0, "", -1},  // the first match decides
+        {" srcset=\"a\" src=\"b\">", "src", false, 1, "b", 16},
         {" href=x.htm>", "HREF", false, 5, "x.htm", 6},
         {"\r\n HREF \t= \n\"x.htm\" >", "href", false, 5, "x.htm", 12},
         {" href='x.htm'>", "href", false, 5, "x.htm", 6},
