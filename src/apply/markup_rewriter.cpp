@@ -317,7 +317,7 @@ bool Rewriter::DeleteByKind(LinkRecord& e) {
 void Rewriter::DeleteSrcsetCandidates(std::size_t k) {
     const LinkRecord& e = At(k);
     std::vector<TagAttribute> attributes;
-    if (e.linkTagPos < cursor_ || ReadTag(text_, e.linkTagPos, nullptr, &attributes) < 0) return;
+    if (ReadTag(text_, e.linkTagPos, nullptr, &attributes) < 0) return;
     const TagAttribute* list = nullptr;
     for (const TagAttribute& a : attributes)
         if (a.valuePos >= 0 && a.contentPos <= e.linkValuePos && e.linkValuePos < a.contentEnd) list = &a;

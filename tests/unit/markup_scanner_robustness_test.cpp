@@ -76,6 +76,15 @@ TEST(ScannerRobustness, ShortAndUnfinishedTexts) {
         "<script>file:///", "http://", "gopher://x", "<td onclick=", "<td onclick=\"", "<td onclick=\"http://x",
         "<td onclick='go(\"http://x", "<td onclick=\\", "<td onclick=\\\"http://x", "/*", "*/", "//http://x",
         "<a href=x target=", "<a href=pic.gif target=\"", "<A target=_self href=pic.gif", "<!--", ">=<=>",
+        // today's markup, malformed
+        "<img srcset=", "<img srcset=\"", "<img srcset=\",,, ,\">", "<img srcset=\"a.jpg,\">", "<img srcset=\"a,b 1x,",
+        "<img srcset=\"a.jpg 1x (,) , b 2x\">", "<img srcset=\"data:image/png;base64,AB,CD 1x, x\">",
+        "<img srcset=\"a.jpg 1x", "<meta http-equiv=refresh content=\"5\">", "<meta http-equiv=refresh content=\"url=",
+        "<meta http-equiv=refresh content=\"0; url='", "<base>", "<base href=\"javascript:x\"><a href=a.htm>",
+        "<base href=sub/><base href=other/><a href=a.htm>", "<base href=\"http://ex.com/d/\"><img src=a.gif>",
+        "<div style=\"background:url(", "<div style=\"x:url(&quot;a.gif&quot;)\">", "<style>@import \"a.css",
+        "<style>@import '", "<style>x{b:image-set(\"a.png\" 1x, url(", "image-set(\"", "<video src=\"a",
+        "<svg><use xlink:href=", "<q cite=\"", "<a href=\"&#x110000;&#0;&#55296;&#45\">", "<img data-src=>",
     };
     for (const char* s : texts) ScanEveryWay(Bytes(s), std::string("\"") + s + "\"");
 }

@@ -252,6 +252,28 @@ const UrlCase kUrlCases[] = {
      "<td onclick=go('http://ex.com/1.htm') title=http://ex.com/2.htm><td onclick=go()>http://ex.com/3.htm</td>", 0,
      {"http://ex.com/1.htm"}},
     {"event values only with the option", "<body onload=\"go('http://ex.com/1.htm')\">", kNoEvents, {}},
+    // The attributes of today's pages: after the tag passes, in text order; a cite is never deleted.
+    {"srcset candidates, media and objects",
+     "<img srcset=\"a.jpg 480w, b.jpg 2x,c.jpg\"><video src=v.mp4 poster=p.jpg><source src=s.webm>"
+     "<track src=t.vtt></video><audio src=a.ogg><source srcset=\"w.webp\"><object data=o.svg>",
+     0, {"a.jpg", "b.jpg", "c.jpg", "v.mp4", "p.jpg", "s.webm", "t.vtt", "a.ogg", "w.webp", "o.svg"}},
+    {"forms, svg, manifest, cite",
+     "<html manifest=m.appcache><form action=f.cgi><button formaction=b.cgi><input formaction=i.cgi>"
+     "<svg><image href=i.png /><use xlink:href=\"u.svg#x\" /></svg><q cite=c.html><blockquote cite=d.html>",
+     0, {"m.appcache", "f.cgi", "b.cgi", "i.cgi", "i.png", "u.svg#x"}},
+    {"refresh URLs, quoted or not",
+     "<meta http-equiv=\"refresh\" content=\"5; url=next.html\"><meta content=\"0;URL='q.html'\" "
+     "http-equiv=Refresh><meta http-equiv=\"refresh\" content=\"5\">",
+     0, {"next.html", "q.html"}},
+    {"lazy and style attributes, style strings",
+     "<img data-src=l.jpg data-srcset=\"l1.jpg 1x, l2.jpg 2x\"><div data-background=bg.jpg "
+     "style=\"background:url('s.png')\"><style>@import \"i.css\"; x{background:image-set(\"a.png\" 1x, "
+     "url(b.png) 2x)}</style>",
+     0, {"b.png", "l.jpg", "l1.jpg", "l2.jpg", "bg.jpg", "s.png", "i.css", "a.png"}},
+    {"data: and other addresses of no file",
+     "<img src=\"data:image/gif;base64,R0l=\" srcset=\"data:image/png;base64,A,B 1x\"><a href=tel:+1555>"
+     "<a href=\"sms:+1555\"><a href=geo:1,2><a href=blob:x><a href=\"a&#45;&#x2D;b.htm\">",
+     0, {"a--b.htm"}},
     {"events inside scripts are left alone",
      "<script>document.write(\"<a onclick='go(\\\"http://ex.com/1.htm\\\")'>\");</script>", kNoScripts, {}},
 };

@@ -77,6 +77,33 @@ const SiteCase kSites[] = {
       "C:\\site\\index.html: café.html -> dossier%20é/café.html", "C:\\site\\index.html: ñ/你.html -> 新/你.html",
       "C:\\site\\old.html: café.html -> dossier%20é/café.html", "C:\\site\\old.html: café.html -> dossier%20é/café.html"},
      {}},
+    // A page of today (responsive images, media, an object) and a page whose <base> is the site's top folder.
+    {"page of today, healthy",
+     {{"C:\\site\\index.html",
+       "<img src=\"a-480.jpg\" srcset=\"a-480.jpg 480w, a-800.jpg 800w\"><picture><source srcset=\"b.webp\"></picture>"
+       "<video src=\"clip.mp4\" poster=\"poster.jpg\"><source src=\"clip.webm\"><track src=\"subs.vtt\"></video>"
+       "<audio src=\"song.ogg\"></audio><object data=\"obj.svg\"></object><a href=\"sub/page.html\">x</a>"},
+      {"C:\\site\\sub\\page.html", "<base href=\"../\"><a href=\"index.html\">up</a><img src=\"media/x.png\">"},
+      {"C:\\site\\a-480.jpg", "J"}, {"C:\\site\\a-800.jpg", "J"}, {"C:\\site\\b.webp", "W"},
+      {"C:\\site\\clip.mp4", "M"}, {"C:\\site\\poster.jpg", "J"}, {"C:\\site\\clip.webm", "W"},
+      {"C:\\site\\subs.vtt", "V"}, {"C:\\site\\song.ogg", "O"}, {"C:\\site\\obj.svg", "S"},
+      {"C:\\site\\media\\x.png", "P"}},
+     {},
+     {}},
+    {"page of today, four files moved and one picture of the based page",
+     {{"C:\\site\\index.html",
+       "<img src=\"a-480.jpg\" srcset=\"a-480.jpg 480w, a-800.jpg 800w\"><picture><source srcset=\"b.webp\"></picture>"
+       "<video src=\"clip.mp4\" poster=\"poster.jpg\"><source src=\"clip.webm\"><track src=\"subs.vtt\"></video>"
+       "<audio src=\"song.ogg\"></audio><object data=\"obj.svg\"></object><a href=\"sub/page.html\">x</a>"},
+      {"C:\\site\\sub\\page.html", "<base href=\"../\"><a href=\"index.html\">up</a><img src=\"media/x.png\">"},
+      {"C:\\site\\moved\\a-480.jpg", "J"}, {"C:\\site\\a-800.jpg", "J"}, {"C:\\site\\b.webp", "W"},
+      {"C:\\site\\moved\\clip.mp4", "M"}, {"C:\\site\\moved\\poster.jpg", "J"}, {"C:\\site\\clip.webm", "W"},
+      {"C:\\site\\subs.vtt", "V"}, {"C:\\site\\song.ogg", "O"}, {"C:\\site\\moved\\obj.svg", "S"},
+      {"C:\\site\\media\\new\\x.png", "P"}},
+     {"C:\\site\\index.html: a-480.jpg -> moved/a-480.jpg", "C:\\site\\index.html: a-480.jpg -> moved/a-480.jpg",
+      "C:\\site\\index.html: clip.mp4 -> moved/clip.mp4", "C:\\site\\index.html: poster.jpg -> moved/poster.jpg",
+      "C:\\site\\index.html: obj.svg -> moved/obj.svg", "C:\\site\\sub\\page.html: media/x.png -> media/new/x.png"},
+     {}},
 };
 
 std::string AsUtf16(const std::string& text) {
