@@ -73,14 +73,25 @@ const AttributeRule kRules[] = {
     {"*", "style", kLinkStyle, kStyle},
 };
 
-const AttributeRule* FindRule(const std::string& tag, const std::string& attribute) {
+const AttributeRule* FindRule(const std::string& tag, const char* attribute) {
     const AttributeRule* any = nullptr;
     for (const AttributeRule& r : kRules) {
-        if (attribute != r.attribute) continue;
+        if (std::strcmp(attribute, r.attribute) != 0) continue;
         if (tag == r.tag) return &r;
         if (!any && r.tag[0] == '*') any = &r;
     }
     return any;
+}
+
+// The attribute's name in lower case into a small buffer; false when it is longer than any name looked for.
+bool ShortName(const Chars& c, const TagAttribute& a, char (&out)[20]) {
+    std::size_t n = 0;
+    for (std::int32_t p = a.namePos; p < a.nameEnd; p += c.w) {
+        if (n + 1 >= sizeof out) return false;
+        out[n++] = static_cast<char>(Lower(c.At(p)));
+    }
+    out[n] = 0;
+    return true;
 }
 
 std::string Copy(const Text& t, std::int32_t from, std::int32_t to) {
@@ -224,13 +235,6 @@ std::int32_t ReadTag(const Text& t, std::int32_t tagPos, std::string* name, std:
     }
 }
 
-std::string AttributeName(const Text& t, const TagAttribute& a) {
-    const Chars c(t);
-    std::string name;
-    for (std::int32_t p = a.namePos; p < a.nameEnd; p += c.w) name.push_back(static_cast<char>(Lower(c.At(p))));
-    return name;
-}
-
 std::vector<SrcsetCandidate> ParseSrcset(const Text& t, std::int32_t from, std::int32_t end) {
     const Chars c(t);
     const std::int32_t w = c.w;
@@ -312,9 +316,10 @@ void FindModernUrls(const Text& t, const ScriptRegions* regions, std::vector<Fou
     const std::int32_t w = t.width();
     *baseFound = false;
     baseHref->clear();
+    const Chars chars(t);
     std::string name;
     std::vector<TagAttribute> attributes;
-    std::vector<std::string> seen;
+    std::vector<const char*> seen;  // the names taken in this tag
     for (std::int32_t p = 0;;) {
         p = regions ? FindTagOutsideScripts(t, *regions, p, "") : FindTag(t, "", p);
         if (p < 0) return;
@@ -327,22 +332,26 @@ void FindModernUrls(const Text& t, const ScriptRegions* regions, std::vector<Fou
         const TagAttribute* content = nullptr;
         seen.clear();
         for (const TagAttribute& a : attributes) {
-            std::string attribute = AttributeName(t, a);
-            // As in browsers, the first of two attributes of one name counts.
-            if (std::find(seen.begin(), seen.end(), attribute) != seen.end()) continue;
-            if (name == "base" && attribute == "href" && !*baseFound && a.valuePos >= 0) {
-                *baseHref = CleanUrl(Copy(t, a.contentPos, a.contentEnd));
-                *baseFound = true;
-            } else if (name == "meta" && attribute == "http-equiv") {
-                httpEquiv = &a;
-            } else if (name == "meta" && attribute == "content") {
-                content = &a;
-            } else if (const AttributeRule* rule = FindRule(name, attribute)) {
-                if (rule->form == kSrcset) AddSrcset(t, p, a, out);
-                else if (rule->form == kStyle) AddStyleValue(t, p, a, out);
-                else AddWholeValue(t, p, a, rule->kind, out);
+            char attribute[20];
+            if (!ShortName(chars, a, attribute)) continue;
+            if (name == "base" || name == "meta") {
+                if (name == "base" && !std::strcmp(attribute, "href") && !*baseFound && a.valuePos >= 0) {
+                    *baseHref = CleanUrl(Copy(t, a.contentPos, a.contentEnd));
+                    *baseFound = true;
+                } else if (name == "meta" && !std::strcmp(attribute, "http-equiv") && !httpEquiv) {
+                    httpEquiv = &a;
+                } else if (name == "meta" && !std::strcmp(attribute, "content") && !content) {
+                    content = &a;
+                }
+                continue;
             }
-            seen.push_back(std::move(attribute));
+            const AttributeRule* rule = FindRule(name, attribute);
+            // As in browsers, the first of two attributes of one name counts.
+            if (!rule || std::find(seen.begin(), seen.end(), rule->attribute) != seen.end()) continue;
+            seen.push_back(rule->attribute);
+            if (rule->form == kSrcset) AddSrcset(t, p, a, out);
+            else if (rule->form == kStyle) AddStyleValue(t, p, a, out);
+            else AddWholeValue(t, p, a, rule->kind, out);
         }
         if (httpEquiv && content && httpEquiv->valuePos >= 0 && content->valuePos >= 0 &&
             CleanUrl(Copy(t, httpEquiv->contentPos, httpEquiv->contentEnd)).size() == 7 &&

@@ -28,9 +28,6 @@ struct TagAttribute {
 // name gets the tag's name in lower case (ASCII).
 std::int32_t ReadTag(const Text& t, std::int32_t tagPos, std::string* name, std::vector<TagAttribute>* attributes);
 
-// The attribute's name in lower case (ASCII).
-std::string AttributeName(const Text& t, const TagAttribute& a);
-
 // One candidate of a srcset list: its URL and the end of its descriptor (the URL's end when none).
 struct SrcsetCandidate {
     std::int32_t urlPos;
