@@ -346,6 +346,8 @@ void Rewriter::DeleteSrcsetCandidates(std::size_t k) {
         const std::int32_t cut = first > 0 ? c[first - 1].descriptorEnd : list->contentPos;
         if (cut < cursor_) return;
         Copy(cursor_, cut);
+        // An unquoted value cannot be emptied in place: the next attribute would become the value.
+        if (first == 0 && list->quote == 0) Write("\"\"");
         cursor_ = first > 0 ? c[n - 1].descriptorEnd : list->contentEnd;
         return;
     }

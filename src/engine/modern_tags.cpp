@@ -283,6 +283,20 @@ void FindStyleStrings(const Text& t, std::int32_t from, std::int32_t end, std::i
             out.push_back({tagPos, p, (e + w - p) / w, 1, std::move(raw), kLinkStyle, false});
         return e + w;
     };
+    // A string quoted with references, as style attributes write it: the URL alone is the span.
+    auto addEntityString = [&](std::int32_t p) -> std::int32_t {
+        for (const char* entity : {"&quot;", "&#39;", "&apos;", "&#34;"}) {
+            const std::int32_t n = static_cast<std::int32_t>(std::strlen(entity)) * w;
+            if (FindText(t, p + n, entity, p, kScopeAll) != p) continue;
+            const std::int32_t close = FindIn(t, p + n, end, entity);
+            if (close < 0) return p + w;
+            std::string raw = Copy(t, p + n, close);
+            if (!raw.empty() && CleanUrl(raw) == raw && (close - p) / w <= kMaxValueChars)
+                out.push_back({tagPos, p + n, (close - p - n) / w, 0, std::move(raw), kLinkStyle, false});
+            return close + n;
+        }
+        return p + w;
+    };
     for (std::int32_t q = FindIn(t, from, end, "@import"); q >= 0; q = FindIn(t, q + w, end, "@import")) {
         std::int32_t p = q + 7 * w;
         while (p < end && IsBlank(c.At(p))) p += w;
@@ -296,6 +310,7 @@ void FindStyleStrings(const Text& t, std::int32_t from, std::int32_t end, std::i
             while (p < end && (IsBlank(c.At(p)) || c.At(p) == ',')) p += w;
             if (p >= end || c.At(p) == ')') break;
             if (c.At(p) == '"' || c.At(p) == '\'') p = addString(p);
+            else if (c.At(p) == '&') p = addEntityString(p);
             for (; p < end; p += w) {
                 const unsigned char ch = c.At(p);
                 if (ch == '(') ++depth;

@@ -355,11 +355,33 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
     std::string value;
     std::int32_t chars = 0;
     bool ended = false;
+    // A url( argument written as a string ends after the string: a ')' inside it ("photo(1).png", a
+    // data: picture) is part of the URL. 0: before the argument's first character, 1: inside its
+    // string, 2: elsewhere.
+    int cssState = kind == 3 ? 0 : 2;
+    unsigned char inner = 0;
     for (; s.Has(p); p += w) {
         const unsigned char c = s.At(p);
         if (c == 0) {
             ended = true;
             break;
+        }
+        if (cssState == 0 && IsQuote(c)) {
+            cssState = 1;
+            inner = c;
+        } else if (cssState == 0 && c != ' ' && !IsControl(c)) {
+            cssState = 2;
+        } else if (cssState == 1) {
+            if (c == '\n' || c == '\r') break;  // a string never spans a line: not well formed
+            if (c == inner) cssState = 2;
+        }
+        if (cssState == 1 || (cssState == 2 && c == inner && inner != 0)) {
+            if (chars >= kMaxValueChars) break;
+            s.AppendTo(p, value);
+            ++chars;
+            ++span;
+            if (cssState == 2) inner = 0;
+            continue;
         }
         if ((kind == 1 || kind == 3) && c == closing) {
             span += 1;

@@ -127,10 +127,11 @@ int DecodeUrl(const std::string& in, std::string* out) {
                 code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
             }
             const bool valid = code != 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-            if (digits > 0 && j < n && in[j] == ';' && valid) {
+            // Browsers read a numeric reference without its ';' too.
+            if (digits > 0 && valid) {
                 result += CodePointToUtf8(code);
                 ++count;
-                i = j + 1;
+                i = j < n && in[j] == ';' ? j + 1 : j;
                 continue;
             }
         } else if (c == '&') {

@@ -272,8 +272,13 @@ const UrlCase kUrlCases[] = {
      0, {"b.png", "l.jpg", "l1.jpg", "l2.jpg", "bg.jpg", "s.png", "i.css", "a.png"}},
     {"data: and other addresses of no file",
      "<img src=\"data:image/gif;base64,R0l=\" srcset=\"data:image/png;base64,A,B 1x\"><a href=tel:+1555>"
-     "<a href=\"sms:+1555\"><a href=geo:1,2><a href=blob:x><a href=\"a&#45;&#x2D;b.htm\">",
+     "<a href=\"sms:+1555\"><a href=geo:1,2><a href=blob:x><a href=\"a&#45&#x2D;b.htm\">",
      0, {"a--b.htm"}},
+    {"a url( string holds its parentheses; strings quoted with references",
+     "<style>x{background:url(\"data:image/svg+xml;utf8,<svg><path fill='rgb(1,2,3)'/></svg>\")}"
+     "y{background:url( 'img/photo(1).png' )}</style><div style=\"background:image-set(&quot;e1.png&quot; 1x, "
+     "&#39;e2.png&#39; 2x)\">",
+     0, {"img/photo(1).png", "e1.png", "e2.png"}},
     {"events inside scripts are left alone",
      "<script>document.write(\"<a onclick='go(\\\"http://ex.com/1.htm\\\")'>\");</script>", kNoScripts, {}},
 };

@@ -24,7 +24,7 @@ const DeletionCase kDeletions[] = {
     {"<img srcset=\"pic.jpg 1x, gone.jpg 2x,gone2.jpg 3x \">", "<img srcset=\"pic.jpg 1x \">"},
     {"<img srcset=\"gone.jpg 1x,pic.jpg 2x, gone3.jpg 3x\">", "<img srcset=\"pic.jpg 2x\">"},
     {"<img srcset=\"gone.jpg 1x, gone2.jpg\">", "<img srcset=\"\">"},
-    {"<img srcset=gone.jpg>", "<img srcset=>"},
+    {"<img srcset=gone.jpg alt=x>", "<img srcset=\"\" alt=x>"},
     {"<img srcset=\"logo.gif 1x, gone.jpg 2x, pic.jpg 3x\">", "<img srcset=\"images/logo.gif 1x, pic.jpg 3x\">"},
     {"<img srcset=\"data:image/png;base64,AA,BB 1x, gone.jpg 2x\">",
      "<img srcset=\"data:image/png;base64,AA,BB 1x\">"},
