@@ -76,7 +76,7 @@ const AttributeRule kRules[] = {
 const AttributeRule* FindRule(const std::string& tag, const char* attribute) {
     const AttributeRule* any = nullptr;
     for (const AttributeRule& r : kRules) {
-        if (std::strcmp(attribute, r.attribute) != 0) continue;
+        if (attribute[0] != r.attribute[0] || std::strcmp(attribute, r.attribute) != 0) continue;
         if (tag == r.tag) return &r;
         if (!any && r.tag[0] == '*') any = &r;
     }
@@ -176,6 +176,33 @@ void AddRefresh(const Text& t, std::int32_t tagPos, const TagAttribute& content,
         out.push_back({tagPos, p, (stop - p) / w, 0, Copy(t, p, stop), kLinkLink, false});
         return;
     }
+}
+
+// Tags with attributes of their own in the rules, or read for <base> and refresh.
+bool HasOwnRules(const std::string& tag) {
+    static const char* const kTags[] = {"img", "source", "video", "audio", "track", "object", "form", "button", "input",
+                                        "image", "use", "html", "blockquote", "q", "ins", "del", "base", "meta", "style"};
+    for (const char* k : kTags)
+        if (k[0] == tag[0] && std::strcmp(k, tag.c_str()) == 0) return true;
+    return false;
+}
+
+// Whether an 8-bit tag from p up to its first '>' may hold an attribute that any tag can carry
+// ("data-", "style"): most tags of a page hold none, and are passed over without reading them.
+bool MayHoldAnyTagAttribute(const Text& t, std::int32_t p, std::int32_t* tagEnd) {
+    const unsigned char* d = t.data;
+    const void* gt = std::memchr(d + p, '>', static_cast<std::size_t>(t.size - p));
+    const std::int32_t end = gt ? static_cast<std::int32_t>(static_cast<const unsigned char*>(gt) - d) : t.size;
+    *tagEnd = end;
+    for (std::int32_t i = p; i + 5 <= end; ++i) {
+        const unsigned char c = d[i] | 0x20;
+        if (c != 'd' && c != 's') continue;
+        const char* word = c == 'd' ? "data-" : "style";
+        std::int32_t k = 1;
+        while (k < 5 && (d[i + k] | 0x20) == static_cast<unsigned char>(word[k] | 0x20)) ++k;
+        if (k == 5) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -338,6 +365,17 @@ void FindModernUrls(const Text& t, const ScriptRegions* regions, std::vector<Fou
     for (std::int32_t p = 0;;) {
         p = regions ? FindTagOutsideScripts(t, *regions, p, "") : FindTag(t, "", p);
         if (p < 0) return;
+        if (w == 1) {
+            name.clear();
+            for (std::int32_t q = p + 1; q < t.size && IsTagNameChar(t.data[q]); ++q)
+                name.push_back(static_cast<char>(Lower(t.data[q])));
+            std::int32_t gt = 0;
+            if (name.empty() || !IsLetter(static_cast<unsigned char>(name[0])) ||
+                (!HasOwnRules(name) && !MayHoldAnyTagAttribute(t, p, &gt))) {
+                p = std::max(name.empty() ? p + 1 : gt, p + 1);
+                continue;
+            }
+        }
         const std::int32_t end = ReadTag(t, p, &name, &attributes);
         if (end < 0) {
             p += w;

@@ -366,22 +366,24 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
             ended = true;
             break;
         }
-        if (cssState == 0 && IsQuote(c)) {
-            cssState = 1;
-            inner = c;
-        } else if (cssState == 0 && c != ' ' && !IsControl(c)) {
-            cssState = 2;
-        } else if (cssState == 1) {
-            if (c == '\n' || c == '\r') break;  // a string never spans a line: not well formed
-            if (c == inner) cssState = 2;
-        }
-        if (cssState == 1 || (cssState == 2 && c == inner && inner != 0)) {
-            if (chars >= kMaxValueChars) break;
-            s.AppendTo(p, value);
-            ++chars;
-            ++span;
-            if (cssState == 2) inner = 0;
-            continue;
+        if (cssState != 2 || inner != 0) {
+            if (cssState == 0 && IsQuote(c)) {
+                cssState = 1;
+                inner = c;
+            } else if (cssState == 0 && c != ' ' && !IsControl(c)) {
+                cssState = 2;
+            } else if (cssState == 1) {
+                if (c == '\n' || c == '\r') break;  // a string never spans a line: not well formed
+                if (c == inner) cssState = 2;
+            }
+            if (cssState == 1 || (c == inner && inner != 0)) {
+                if (chars >= kMaxValueChars) break;
+                s.AppendTo(p, value);
+                ++chars;
+                ++span;
+                if (cssState == 2) inner = 0;
+                continue;
+            }
         }
         if ((kind == 1 || kind == 3) && c == closing) {
             span += 1;
