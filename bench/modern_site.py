@@ -35,6 +35,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 # ---------------------------------------------------------------------------------------------------------
 # The site
 
+SITE_URL = 'http://www.modern-site.example'  # the site's base URL, given to every run with --base-url
 HEAD = '<!DOCTYPE html>\n<html%s>\n<head>\n<meta charset="utf-8">\n<title>%s</title>\n%s</head>\n'
 
 
@@ -60,6 +61,7 @@ PAGES = {
 <a href="mailto:info@example.org">Courriel</a> <img src="data:image/gif;base64,R0lGODlhAQABAAAAACw=" alt=""></p>
 <div style="background-image: url('img/tiles/tile-a.png'); border-image: url(&quot;img/tiles/border.png&quot;) 30 round">x</div>
 <span style="background: image-set('img/tiles/dot-1x.png' 1x, 'img/tiles/dot-2x.png' 2x)">·</span>
+<div style="background: url('img/scan(1).png')">scan</div>
 ''', head='''\
 <link rel="stylesheet" href="css/main.css">
 <style>
@@ -165,6 +167,46 @@ PAGES = {
     'blog/2025/post-three.html': page('Post three', '''\
 <p><img src="img/remote.png" alt="remote"> <a href="feed/rss.xml">Feed</a></p>
 ''', head='<base href="http://cdn.example.net/assets/">\n'),
+    'blog/2025/post-four.html': page('Post four', '''\
+<p><img src="pics/feature.jpg" alt="feature"> <a href="2024/post-one.html">First</a></p>
+''', head='<base href="%s/blog/">\n' % SITE_URL),
+    # Forms of writing: letter case, quotes, blanks, entities, queries and fragments, and lookalike names.
+    'gallery/edge.html': page('Edge', '''\
+<IMG SRC="../img/edge/upper.jpg" SRCSET="../img/edge/upper-2x.jpg 2x" ALT="">
+<img srcset='../img/edge/single-q.jpg 1x' alt="">
+<audio><source src=../media/edge-unquoted.ogg type=audio/ogg></audio>
+<video POSTER=../img/edge/poster-unq.jpg></video>
+<img srcset="data:image/gif;base64,R0lGODlhAQABAAAAACw= 1x, ../img/edge/after-data.jpg 2x" alt="">
+<img srcset="../img/edge/q.jpg?v=2 1x,
+             ../img/edge/nl.jpg 2x" alt="">
+<img src="../img/edge/dup-first.jpg" src="../img/edge/ghost-second.jpg" alt="">
+<img srcset="../img/edge/a&#45;b.jpg 1x, ../img/edge/c&#x2D;d.jpg 2x" alt="">
+<img srcset="../img/edge/w-300.jpg 300w, ../img/edge/w-600.jpg 600w, ../img/edge/w-900.jpg 900w" sizes="50vw" alt="">
+<img srcset="../img/edge/only.jpg 2x" alt="">
+<p><a href="/docs/rooted.pdf">rooted</a> <a href="../docs/guide.pdf#page=3">guide</a>
+<button formaction="../contact/preview.html?mode=full">Preview</button></p>
+<svg><use href="#local"/><use xlink:href="../img/edge/sprite.svg#a"/></svg>
+<div style="background: url( '../img/edge/spaced.png' ) no-repeat">spaced</div>
+<img data-src-retina="../img/edge/ghost-retina.jpg" srcsetx="../img/edge/ghost-x.jpg" src="../img/pixel.gif" alt="">
+<img src="blob:https://example.org/5e1d" data-src="../img/edge/lazy-edge.jpg" alt="">
+<noscript><img srcset="../img/edge/noscript.jpg 1x" alt=""></noscript>
+''', head='''\
+<meta http-equiv="refresh" content="30;URL = '../news/archive.html'">
+<style>
+@import url("../css/edge-a.css") screen;
+@import '../css/edge-b.css' print;
+.x { background-image: -webkit-image-set("../img/edge/wk-1x.png" 1x, "../img/edge/wk-2x.png" 2x); }
+.y { background-image: image-set("../img/edge/t.avif" type("image/avif"), "../img/edge/t.jpg" type("image/jpeg")); }
+</style>
+'''),
+
+    # A UTF-16 page of the same markup.
+    'docs/wide.html': page('Wide', '''\
+<picture><source srcset="../img/wide/w1.webp 1x, ../img/wide/w2.webp 2x"><img src="../img/wide/w.jpg" alt=""></picture>
+<video poster="../img/wide/wp.jpg"><track src="../media/wide.vtt"></video>
+<div style="background: url(../img/wide/wbg.png)" data-src="../img/wide/wlazy.jpg">wide</div>
+<p><a href="ch01/page-01-01.html">Chapitre 1</a></p>
+''').replace('utf-8', 'utf-16'),
 }
 
 # A manual of nested chapters: the bulk of the site, each page with a responsive picture.
@@ -187,6 +229,8 @@ STYLES = {
 .icon { background-image: image-set(url("../img/bg/ic-1x.png") 1x, url('../img/bg/ic-2x.png') 2x); }
 .logo { background: url(../img/logo.svg) no-repeat; }
 .inline { background: url(data:image/gif;base64,R0lGODlhAQABAAAAACw=); }
+.check { background: url("data:image/svg+xml;utf8,<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 8 8'>\
+<path fill='rgb(20,120,60)' d='M0 4l3 3 5-6'/></svg>") no-repeat; }
 ''',
     'css/base.css': 'body { background: url(\'../img/bg/paper.png\'); }\n',
     'css/fonts.css': '@font-face { font-family: Site; src: url("../fonts/site.woff2") format("woff2"); }\n',
@@ -206,7 +250,12 @@ OTHERS = ['img/hero.webp', 'img/hero-2x.webp', 'img/hero-wide.jpg', 'img/hero-48
           'fonts/site.woff2', 'offline.appcache', 'media/intro.mp4', 'media/intro.webm', 'media/intro-poster.jpg',
           'media/captions-en.vtt', 'media/captions-fr.vtt', 'media/theme.mp3', 'media/theme.ogg',
           'media/clip.mp4', 'docs/floor-plan.pdf', 'docs/leaflet.pdf', 'blog/pics/sunrise.jpg',
-          'blog/pics/sunset.jpg'] + ['img/docs/fig-%02d-%02d%s.png' % (c, s, x)
+          'blog/pics/sunset.jpg', 'blog/pics/feature.jpg', 'img/scan(1).png', 'media/edge-unquoted.ogg', 'docs/rooted.pdf', 'docs/guide.pdf',
+          'css/edge-a.css', 'css/edge-b.css', 'media/wide.vtt'] + ['img/edge/' + n for n in (
+              'upper.jpg', 'upper-2x.jpg', 'single-q.jpg', 'poster-unq.jpg', 'after-data.jpg', 'q.jpg', 'nl.jpg',
+              'dup-first.jpg', 'a-b.jpg', 'c-d.jpg', 'w-300.jpg', 'w-600.jpg', 'w-900.jpg', 'only.jpg',
+              'sprite.svg', 'spaced.png', 'lazy-edge.jpg', 'noscript.jpg', 'wk-1x.png', 'wk-2x.png', 't.avif',
+              't.jpg')] + ['img/wide/' + n for n in ('w1.webp', 'w2.webp', 'w.jpg', 'wp.jpg', 'wbg.png', 'wlazy.jpg')] + ['img/docs/fig-%02d-%02d%s.png' % (c, s, x)
                                      for c in range(1, 4) for s in range(1, 6) for x in ('', '@2x')]
 
 # Planted: files moved to other folders (their names stay unique in the site) and files deleted.
@@ -222,6 +271,7 @@ MOVES = {
     'docs/floor-plan.pdf': 'archive/docs/floor-plan.pdf',          # object data
     'blog/pics/sunrise.jpg': 'blog/2024/photos/sunrise.jpg',       # from the page with <base href="../">
     'blog/pics/sunset.jpg': 'archive/pictures/sunset.jpg',         # from the page with <base href="/">
+    'blog/pics/feature.jpg': 'archive/pictures/feature.jpg',       # from the page whose <base> is the base URL
     'img/map.png': 'archive/svg/map.png',                          # svg image href
     'img/icons-legacy.svg': 'archive/svg/icons-legacy.svg',        # svg use xlink:href, with a fragment
     'contact/preview.html': 'archive/pages/preview.html',          # formaction
@@ -239,6 +289,26 @@ MOVES = {
     'notes--draft.html': 'archive/pages/notes--draft.html',        # linked as &#45;&#45;; its links move with it
     'img/sign-in.png': 'archive/pictures/sign-in.png',             # linked as &#x2D;
     'img/équipe-photo.jpg': 'archive/pictures/équipe-photo.jpg',
+    'img/edge/upper-2x.jpg': 'archive/edge/upper-2x.jpg',          # SRCSET in capitals
+    'img/edge/single-q.jpg': 'archive/edge/single-q.jpg',          # single quotes
+    'media/edge-unquoted.ogg': 'archive/edge/edge-unquoted.ogg',   # unquoted value
+    'img/edge/poster-unq.jpg': 'archive/edge/poster-unq.jpg',      # POSTER unquoted
+    'img/edge/after-data.jpg': 'archive/edge/after-data.jpg',      # after a data: candidate with a comma in it
+    'img/edge/nl.jpg': 'archive/edge/nl.jpg',                      # after a line break, the first has a query
+    'img/edge/c-d.jpg': 'archive/edge/c-d.jpg',                    # &#x2D; in a candidate
+    'img/edge/w-600.jpg': 'archive/edge/w-600.jpg',                # between a deleted and a kept candidate
+    'docs/rooted.pdf': 'archive/edge/rooted.pdf',                  # /-rooted
+    'docs/guide.pdf': 'archive/edge/guide.pdf',                    # with a fragment
+    'img/edge/sprite.svg': 'archive/edge/sprite.svg',
+    'img/edge/spaced.png': 'archive/edge/spaced.png',              # url( 'x' ) with blanks
+    'img/edge/lazy-edge.jpg': 'archive/edge/lazy-edge.jpg',        # data-src beside a blob: src
+    'img/edge/noscript.jpg': 'archive/edge/noscript.jpg',
+    'css/edge-b.css': 'archive/edge/edge-b.css',                   # @import 'x' print
+    'img/edge/wk-2x.png': 'archive/edge/wk-2x.png',                # -webkit-image-set
+    'img/edge/t.avif': 'archive/edge/t.avif',                      # image-set with type()
+    'img/wide/w2.webp': 'archive/wide/w2.webp',                    # UTF-16 page
+    'img/wide/wp.jpg': 'archive/wide/wp.jpg',
+    'img/wide/wbg.png': 'archive/wide/wbg.png',
 }
 DELETED = ['img/hero-480.jpg',           # first candidate of a srcset list
            'img/lazy/photo-02.jpg',      # data-src
@@ -247,7 +317,10 @@ DELETED = ['img/hero-480.jpg',           # first candidate of a srcset list
            'about/sources/letter.html',  # del cite: never deleted
            'img/tiles/dot-2x.png',       # image-set string in a style attribute
            'img/gallery-07.jpg',         # img src
-           'contact/send.html']          # form action
+           'contact/send.html',          # form action
+           'img/edge/w-300.jpg',         # first candidate, before a moved one
+           'img/edge/only.jpg',          # the only candidate
+           'img/wide/wlazy.jpg']         # data-src in the UTF-16 page
 
 
 def with_ids(text):
@@ -265,7 +338,7 @@ def write_site(top):
         path = os.path.join(top, rel)
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, 'wb') as f:
-            f.write(text.encode('utf-8'))
+            f.write(text.encode('utf-16' if 'charset="utf-16"' in text else 'utf-8'))
 
 
 def plant(top):
@@ -397,9 +470,13 @@ class PageReader(HTMLParser):
                 self.refs.append((('<style>%d' % self.styles, 'url', i), url, 'style'))
 
 
+def decode(data):
+    return data.decode('utf-16') if data[:2] in (b'\xff\xfe', b'\xfe\xff') else data.decode('utf-8')
+
+
 def read_refs(top, rel):
     """(refs, base) of a page or style sheet: refs as [(key, url, kind)]."""
-    text = open(os.path.join(top, rel), 'rb').read().decode('utf-8')
+    text = decode(open(os.path.join(top, rel), 'rb').read())
     if rel.endswith('.css'):
         return [(('css', 'url', i), u, 'css') for i, u in enumerate(style_urls(text))], None
     reader = PageReader()
@@ -433,6 +510,8 @@ def resolve(top, rel, base, url):
         return EXTERNAL
     folder = os.path.dirname(rel)
     if base is not None:
+        if base.lower().startswith(SITE_URL + '/'):
+            base = base[len(SITE_URL):]
         if re.match(r'[a-zA-Z][a-zA-Z0-9+.-]*://', base):
             return EXTERNAL
         bpath = urllib.parse.unquote(base.split('#')[0].split('?')[0])
@@ -540,7 +619,7 @@ def srcset_values(top):
                         if first.get(name) is not None:
                             out[(rel, first.get('id') or '#%d' % self.elements, name)] = first[name]
             r = R()
-            r.feed(open(os.path.join(top, rel), 'rb').read().decode('utf-8'))
+            r.feed(decode(open(os.path.join(top, rel), 'rb').read()))
     return out
 
 
@@ -656,7 +735,7 @@ def main(argv):
     referenced = {v[2] for v in healthy_refs.values() if v[2] != EXTERNAL}
 
     option_sets = [('default', list(extra)), ('--allow-link-deletion', list(extra) + ['--allow-link-deletion'])]
-    base_options = ['--no-check-internet-urls']
+    base_options = ['--no-check-internet-urls', '--base-url', SITE_URL]
     review = runner.json('review', healthy, base_options + extra)
     false_orphans = sorted(set(orphan_paths(review, healthy, wine)) & referenced)
     results = []
@@ -682,7 +761,9 @@ def main(argv):
         if m:
             rows[m.group(2)] = rows.get(m.group(2), 0) + int(m.group(1))
     missing = [(rel, url, kind) for (rel, key), (url, kind, t) in healthy_refs.items()
-               if t in DELETED and rel not in DELETED]
+               if t in DELETED and rel not in DELETED and not kind.endswith(' cite')]
+    cites = [url for (rel, key), (url, kind, t) in healthy_refs.items() if t in DELETED and kind.endswith(' cite')]
+    cites_listed = sum(1 for url in cites if rows.get(url, 0) > 0)
     listed, unlisted = 0, []
     for rel, url, kind in missing:
         if rows.get(url, 0) > 0:
@@ -693,8 +774,9 @@ def main(argv):
     other_deletes = sum(rows.values())
 
     where = 'wine' if wine else 'native'
-    print('%s, %d files, %d links (%d moved files, %d deleted); options: %s' % (
-        where, len(site_files(healthy)), len(healthy_refs), len(MOVES), len(DELETED),
+    print('%s, %d files, %d links; %d files moved, breaking %d links; %d deleted; options: %s' % (
+        where, len(site_files(healthy)), len(healthy_refs), len(MOVES),
+        sum(results[0][1][k] for k in ('right', 'wrong', 'broken')), len(DELETED),
         ' '.join(base_options + extra) or '-'))
     print('%-24s %7s %7s %6s %6s %7s %7s %7s %7s %7s %7s %8s' % (
         'fix options', 'false', 'false', 'right', 'wrong', 'left', 'damaged', 'missing', 'missing', 'missing',
@@ -707,10 +789,10 @@ def main(argv):
             label, len(f['changed']), len(false_orphans), f['right'], f['wrong'], f['broken'], f['damaged'],
             f['deleted'], f['left'], f['redirected'], len(f['srcset']), 'yes' if f['restored'] else 'NO'))
         ok = ok and not f['changed'] and not f['damaged'] and not f['srcset'] and f['restored']
-    print('cite of a deleted file kept: %s' % ', '.join(
-        '%s %d of %d' % (label, f['cite_kept'], f['cite']) for label, f in results))
     print('review with --allow-link-deletion: links to deleted files listed as DELETE %d of %d; other DELETE rows %d'
           % (listed, len(missing), other_deletes))
+    print('cite of a deleted file (never deleted): listed as DELETE %d of %d; kept by the fix: %s' % (
+        cites_listed, len(cites), ', '.join('%s %d of %d' % (label, f['cite_kept'], f['cite']) for label, f in results)))
     for rel in false_orphans:
         print('  false orphan: %s' % rel)
     for rel, url, kind in unlisted:
