@@ -183,6 +183,7 @@ PAGES = {
 <img srcset="../img/edge/a&#45;b.jpg 1x, ../img/edge/c&#x2D;d.jpg 2x" alt="">
 <img srcset="../img/edge/w-300.jpg 300w, ../img/edge/w-600.jpg 600w, ../img/edge/w-900.jpg 900w" sizes="50vw" alt="">
 <img srcset="../img/edge/only.jpg 2x" alt="">
+<img srcset=../img/edge/only-unq.jpg alt="unquoted">
 <p><a href="/docs/rooted.pdf">rooted</a> <a href="../docs/guide.pdf#page=3">guide</a>
 <button formaction="../contact/preview.html?mode=full">Preview</button></p>
 <svg><use href="#local"/><use xlink:href="../img/edge/sprite.svg#a"/></svg>
@@ -253,7 +254,7 @@ OTHERS = ['img/hero.webp', 'img/hero-2x.webp', 'img/hero-wide.jpg', 'img/hero-48
           'blog/pics/sunset.jpg', 'blog/pics/feature.jpg', 'img/scan(1).png', 'media/edge-unquoted.ogg', 'docs/rooted.pdf', 'docs/guide.pdf',
           'css/edge-a.css', 'css/edge-b.css', 'media/wide.vtt'] + ['img/edge/' + n for n in (
               'upper.jpg', 'upper-2x.jpg', 'single-q.jpg', 'poster-unq.jpg', 'after-data.jpg', 'q.jpg', 'nl.jpg',
-              'dup-first.jpg', 'a-b.jpg', 'c-d.jpg', 'w-300.jpg', 'w-600.jpg', 'w-900.jpg', 'only.jpg',
+              'dup-first.jpg', 'a-b.jpg', 'c-d.jpg', 'w-300.jpg', 'w-600.jpg', 'w-900.jpg', 'only.jpg', 'only-unq.jpg',
               'sprite.svg', 'spaced.png', 'lazy-edge.jpg', 'noscript.jpg', 'wk-1x.png', 'wk-2x.png', 't.avif',
               't.jpg')] + ['img/wide/' + n for n in ('w1.webp', 'w2.webp', 'w.jpg', 'wp.jpg', 'wbg.png', 'wlazy.jpg')] + ['img/docs/fig-%02d-%02d%s.png' % (c, s, x)
                                      for c in range(1, 4) for s in range(1, 6) for x in ('', '@2x')]
@@ -320,6 +321,7 @@ DELETED = ['img/hero-480.jpg',           # first candidate of a srcset list
            'contact/send.html',          # form action
            'img/edge/w-300.jpg',         # first candidate, before a moved one
            'img/edge/only.jpg',          # the only candidate
+           'img/edge/only-unq.jpg',      # the only candidate of an unquoted list
            'img/wide/wlazy.jpg']         # data-src in the UTF-16 page
 
 
@@ -677,6 +679,8 @@ def judge_fix(runner, work, label, options, healthy_refs, moved_name):
                 f['deleted'] += 1
             elif got is None:
                 f['left'] += 1
+                if '--allow-link-deletion' in options:
+                    faults.append(('not deleted', page_now, key, url, now[0]))
             else:
                 f['redirected'] += 1
                 faults.append(('redirected', page_now, key, url, now[0]))
