@@ -3,22 +3,23 @@
 
     modern_site.py [--wine] [--keep] CLI [-- more corvane-cli options]
 
-The site (three dozen pages in nested folders, UTF-8, one with an accented name) has responsive pictures
-(srcset of img and source, picture), video, audio, track and poster, object data, forms with action and
-formaction, svg image and use, a manifest, cite, a refresh, <base href> pages (a folder of the site, the top
-folder, another site), lazy-loading attributes, style attributes with url(), style sheets and STYLE blocks
-with @import "x" and image-set(), data:, blob:, tel:, sms: and geo: links, a name written with &#45;&#45;, and
-attributes whose names only contain a URL attribute's name (data-href, data-poster).
-Every link is judged by a resolver of this script (Python's html.parser, relative to the page's folder or its
-<base>). Printed, for the option sets "default" and "--allow-link-deletion" (both with the options given):
-- healthy site: files a fix changed (false changes) and files review lists as ORPHAN that a page links to
-  (false orphans);
-- after files are moved to other folders and a few deleted: moved links a fix repaired right, wrong or left
-  broken, working links it damaged, links to the deleted files that it deleted, redirected or left, srcset
-  lists changed beyond their moved or deleted candidates, and whether restore gave back every byte;
-- the links to deleted files that review (with --allow-link-deletion) lists as DELETE, and other DELETE rows.
-Exit status 0 when there are no false changes, false orphans, damaged links or changed srcset lists and
-restore is byte-exact, 1 otherwise (or when corvane-cli crashed), 2 on bad usage.
+The site (about forty pages in nested folders, UTF-8 with accented names, one UTF-16 page) has responsive
+pictures (srcset of img and source, picture), video, audio, track and poster, object data, forms with action
+and formaction, svg image and use, a manifest, cite, refreshes, <base href> pages (a folder of the site, the
+top folder, the site's base URL, another site), lazy-loading attributes, style attributes with url(), style
+sheets and STYLE blocks with @import "x" and image-set(), data:, blob:, tel:, sms: and geo: links, names
+written with &#45; and &#x2D;, and attributes whose names only contain a URL attribute's name (data-href).
+Every run gets --no-check-internet-urls and --base-url with the site's address. Links are judged by a resolver
+of this script (Python's html.parser; relative to the page's folder or its <base>). Printed, for a fix with
+the options given and one with --allow-link-deletion added:
+- on the healthy site: files the fix changed (false changes), and files review lists as ORPHAN that a page
+  links to (false orphans);
+- after files are moved to other folders and a few deleted: moved links repaired right, wrong or left broken,
+  working links damaged; links to deleted files deleted, left, or sent to another file; srcset lists changed
+  beyond their moved or deleted candidates; whether restore gave back every byte;
+- the links to deleted files that review with --allow-link-deletion lists as DELETE, and other DELETE rows.
+Exit status 0 when there are no false changes, false orphans, damaged links or changed srcset lists and restore
+is byte-exact; 1 otherwise, or when corvane-cli crashed; 2 on bad usage.
 """
 import json
 import os
@@ -425,6 +426,7 @@ class PageReader(HTMLParser):
     def __init__(self):
         super().__init__(convert_charrefs=True)
         self.refs = []  # (key, url, attribute kind)
+        self.srcsets = {}  # (element id, attribute): value
         self.base = None
         self.in_style = 0
         self.styles = 0
@@ -448,6 +450,7 @@ class PageReader(HTMLParser):
             if (tag, name) in WHOLE or ('*', name) in WHOLE and (tag, name) not in SRCSET:
                 self.refs.append(((eid, name, 0), value.strip(), tag + ' ' + name))
             elif (tag, name) in SRCSET or ('*', name) in SRCSET:
+                self.srcsets[(eid, name)] = value
                 for i, (url, desc) in enumerate(srcset_candidates(value)):
                     self.refs.append(((eid, name, desc or i), url, 'srcset'))
             elif name == 'style':
@@ -476,15 +479,16 @@ def decode(data):
     return data.decode('utf-16') if data[:2] in (b'\xff\xfe', b'\xfe\xff') else data.decode('utf-8')
 
 
-def read_refs(top, rel):
-    """(refs, base) of a page or style sheet: refs as [(key, url, kind)]."""
+def read_page(top, rel):
+    """The reader of a page or style sheet, with its refs as [(key, url, kind)]."""
     text = decode(open(os.path.join(top, rel), 'rb').read())
-    if rel.endswith('.css'):
-        return [(('css', 'url', i), u, 'css') for i, u in enumerate(style_urls(text))], None
     reader = PageReader()
-    reader.feed(text)
-    reader.close()
-    return reader.refs, reader.base
+    if rel.endswith('.css'):
+        reader.refs = [(('css', 'url', i), u, 'css') for i, u in enumerate(style_urls(text))]
+    else:
+        reader.feed(text)
+        reader.close()
+    return reader
 
 
 def find_file(top, rel_path):
@@ -542,9 +546,9 @@ def all_refs(top):
     for rel in site_files(top):
         if not rel.endswith(('.html', '.css')):
             continue
-        refs, base = read_refs(top, rel)
-        for key, url, kind in refs:
-            got = resolve(top, rel, base, url)
+        reader = read_page(top, rel)
+        for key, url, kind in reader.refs:
+            got = resolve(top, rel, reader.base, url)
             if got != '':
                 out[(rel, key)] = (url, kind, got)
     return out
@@ -608,21 +612,8 @@ def orphan_paths(review, top, wine):
 
 def srcset_values(top):
     """{(file, element id, attribute): value} of every srcset-like attribute."""
-    out = {}
-    for rel in site_files(top):
-        if rel.endswith('.html'):
-            class R(PageReader):
-                def handle_starttag(self, tag, attrs):
-                    super().handle_starttag(tag, attrs)
-                    first = {}
-                    for name, value in attrs:
-                        first.setdefault(name, value)
-                    for name in ('srcset', 'data-srcset'):
-                        if first.get(name) is not None:
-                            out[(rel, first.get('id') or '#%d' % self.elements, name)] = first[name]
-            r = R()
-            r.feed(decode(open(os.path.join(top, rel), 'rb').read()))
-    return out
+    return {(rel, eid, name): value for rel in site_files(top) if rel.endswith('.html')
+            for (eid, name), value in read_page(top, rel).srcsets.items()}
 
 
 def srcset_faults(before, after, deleted_urls):
@@ -650,7 +641,11 @@ def srcset_faults(before, after, deleted_urls):
     return faults
 
 
-def judge_fix(runner, work, label, options, healthy_refs, moved_name):
+def moved_name(rel):
+    return MOVES.get(rel, rel)
+
+
+def judge_fix(runner, work, label, options, healthy_refs):
     """Fixes a fresh planted copy with options; the figures of the outcome."""
     top = os.path.join(work, label)
     write_site(top)
@@ -749,8 +744,7 @@ def main(argv):
         runner.run('fix', copy, base_options + options)
         without_backups(copy)
         changed = differing(healthy, copy)
-        moved_name = lambda rel: MOVES.get(rel, rel)
-        f = judge_fix(runner, work, 'moved-' + str(len(results)), base_options + options, healthy_refs, moved_name)
+        f = judge_fix(runner, work, 'moved-' + str(len(results)), base_options + options, healthy_refs)
         f['changed'] = changed
         results.append((label, f))
 
