@@ -63,6 +63,7 @@ PAGES = {
 <div style="background-image: url('img/tiles/tile-a.png'); border-image: url(&quot;img/tiles/border.png&quot;) 30 round">x</div>
 <span style="background: image-set('img/tiles/dot-1x.png' 1x, 'img/tiles/dot-2x.png' 2x)">·</span>
 <div style="background: url('img/scan(1).png')">scan</div>
+<span style="background: image-set(&quot;img/tiles/star-1x.png&quot; 1x, &quot;img/tiles/star-2x.png&quot; 2x)">*</span>
 ''', head='''\
 <link rel="stylesheet" href="css/main.css">
 <style>
@@ -246,7 +247,8 @@ OTHERS = ['img/hero.webp', 'img/hero-2x.webp', 'img/hero-wide.jpg', 'img/hero-48
           'img/summer-b.jpg', 'img/go.png', 'img/map.png', 'img/map-old.png', 'img/icons.svg',
           'img/icons-legacy.svg', 'img/logo.svg', 'img/lazy/photo-01.jpg', 'img/lazy/photo-01-2x.jpg',
           'img/lazy/photo-02.jpg', 'img/lazy/banner.jpg', 'img/tiles/tile-a.png', 'img/tiles/border.png',
-          'img/tiles/dot-1x.png', 'img/tiles/dot-2x.png', 'img/bg/banner-1x.png', 'img/bg/banner-2x.png',
+          'img/tiles/dot-1x.png', 'img/tiles/dot-2x.png', 'img/tiles/star-1x.png',
+          'img/tiles/star-2x.png', 'img/bg/banner-1x.png', 'img/bg/banner-2x.png',
           'img/bg/mark.png', 'img/bg/table-bg.png', 'img/bg/cell-bg.png', 'img/bg/hero-bg-1x.png',
           'img/bg/hero-bg-2x.png', 'img/bg/ic-1x.png', 'img/bg/ic-2x.png', 'img/bg/paper.png', 'img/bg/print.png',
           'fonts/site.woff2', 'offline.appcache', 'media/intro.mp4', 'media/intro.webm', 'media/intro-poster.jpg',
@@ -284,6 +286,7 @@ MOVES = {
     'img/lazy/banner.jpg': 'archive/lazy/banner.jpg',              # data-background
     'img/tiles/tile-a.png': 'archive/tiles/tile-a.png',            # url() in a style attribute
     'img/tiles/border.png': 'archive/tiles/border.png',            # url(&quot;...&quot;) in a style attribute
+    'img/tiles/star-2x.png': 'archive/tiles/star-2x.png',          # image-set(&quot;...&quot;) in one
     'css/print.css': 'archive/css/print.css',                      # @import 'x' in a STYLE block; its url() too
     'css/fonts.css': 'archive/css/fonts.css',                      # @import url(x)
     'img/bg/hero-bg-2x.png': 'archive/bg/hero-bg-2x.png',          # image-set string in a style sheet
