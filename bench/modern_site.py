@@ -733,6 +733,7 @@ def main(argv):
     names = [os.path.basename(p) for p in site_files(healthy)]
     if broken or any(names.count(os.path.basename(m)) != 1 for m in MOVES):
         print('modern_site.py: the generated site is not healthy: %s' % (broken or 'names repeat'), file=sys.stderr)
+        shutil.rmtree(work)
         return 2
     referenced = {v[2] for v in healthy_refs.values() if v[2] != EXTERNAL}
 
