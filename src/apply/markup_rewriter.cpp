@@ -7,6 +7,7 @@
 #include "engine/modern_tags.h"
 #include "engine/page_charset.h"
 #include "engine/text_search.h"
+#include "engine/url_processor.h"
 #include "engine/url_text.h"
 #include "platform/utf8.h"
 
@@ -77,6 +78,7 @@ private:
     void ReplaceValueSpan(LinkRecord& r, const std::string& value);
     void InsertTargetAttribute(LinkRecord& r, const std::string& value);
     std::string RelativeReplacement(const std::string& target) const;
+    const std::string& RelativeFrom() const;
     std::string ChosenUrl(const std::string& url, bool makeRelative, const std::string& stored) const;
     void DropSecondPassLinks();
 
@@ -88,6 +90,7 @@ private:
     std::int32_t w_ = 1;
     PageCharset charset_ = kCharsetNone;  // how URLs outside ASCII are written into this page
     std::string filePath_;
+    mutable std::string relativeFrom_;  // what relative URLs are written from; empty until first needed
 
     std::vector<std::int32_t> edits_;
     std::int32_t cursor_ = 0;
@@ -228,13 +231,25 @@ std::string Rewriter::RelativeReplacement(const std::string& target) const {
             return quoted ? "\"" + base + inner + "\"" : base + inner;
         }
     }
-    return MakeRelative(filePath_, target, true);
+    return MakeRelative(RelativeFrom(), target, true);
+}
+
+// The page, or the folder of its <base>: relative URLs of a page with a base start from there.
+const std::string& Rewriter::RelativeFrom() const {
+    if (!relativeFrom_.empty()) return relativeFrom_;
+    std::string href;
+    if (FindBaseHref(text_, &href)) {
+        const PageBase base = ResolvePageBase(ctx_.search, ctx_.rootPath, filePath_, href);
+        if (base.kind == kBaseFolder) relativeFrom_ = base.folder;
+    }
+    if (relativeFrom_.empty()) relativeFrom_ = filePath_;
+    return relativeFrom_;
 }
 
 // The URL chosen on the deletion step for images or backgrounds, as written into the page.
 std::string Rewriter::ChosenUrl(const std::string& url, bool makeRelative, const std::string& stored) const {
     std::string value = url;
-    if (makeRelative && IsFileUrl(value)) value = MakeRelative(filePath_, value, true);
+    if (makeRelative && IsFileUrl(value)) value = MakeRelative(RelativeFrom(), value, true);
     if (stored == "\"\"" && !IsQuoted(value)) value = "\"" + value + "\"";
     return value;
 }

@@ -353,6 +353,24 @@ void FindStyleStrings(const Text& t, std::int32_t from, std::int32_t end, std::i
     }
 }
 
+bool FindBaseHref(const Text& t, std::string* href) {
+    ScriptRegions regions;
+    CollectScriptRegions(t, regions);
+    std::string name;
+    std::vector<TagAttribute> attributes;
+    for (std::int32_t p = FindTagOutsideScripts(t, regions, 0, "BASE"); p >= 0;
+         p = FindTagOutsideScripts(t, regions, p + t.width(), "BASE")) {
+        if (ReadTag(t, p, &name, &attributes) < 0 || name != "base") continue;
+        char attribute[20];
+        for (const TagAttribute& a : attributes) {
+            if (a.valuePos < 0 || !ShortName(Chars(t), a, attribute) || std::strcmp(attribute, "href") != 0) continue;
+            *href = CleanUrl(Copy(t, a.contentPos, a.contentEnd));
+            return true;
+        }
+    }
+    return false;
+}
+
 void FindModernUrls(const Text& t, const ScriptRegions* regions, std::vector<FoundUrl>& out, std::string* baseHref,
                     bool* baseFound) {
     const std::int32_t w = t.width();

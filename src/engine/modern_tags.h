@@ -55,6 +55,9 @@ struct FoundUrl {
 void FindModernUrls(const Text& t, const ScriptRegions* regions, std::vector<FoundUrl>& out, std::string* baseHref,
                     bool* baseFound);
 
+// The href of the page's first <base> tag that has one, outside scripts, as FindModernUrls finds it.
+bool FindBaseHref(const Text& t, std::string* href);
+
 // Style text between from and end: the string forms "@import "x"" and image-set("x" 1x) (url(
 // arguments are read by the url( search). tagPos is stored with each URL found.
 void FindStyleStrings(const Text& t, std::int32_t from, std::int32_t end, std::int32_t tagPos, std::vector<FoundUrl>& out);

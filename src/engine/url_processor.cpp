@@ -143,11 +143,11 @@ int ResolveLocal(EngineContext& ctx, const UrlParts& u, const std::string& local
 }
 
 // The text of base after the base URL and its separator, when base lies under the base URL.
-bool UnderBaseUrl(const EngineContext& ctx, const std::string& base, std::string* rest) {
-    if (!ctx.search.searchBaseUrl) return false;
+bool UnderBaseUrl(const SearchOptions& search, const std::string& base, std::string* rest) {
+    if (!search.searchBaseUrl) return false;
     // The base URL is kept in canonical form while base is decoded; compare like with like.
     std::string b;
-    DecodeUrl(ctx.search.baseUrl, &b);
+    DecodeUrl(search.baseUrl, &b);
     // A base URL typed with its closing '/' still names the same folder.
     if (!b.empty() && (b.back() == '/' || b.back() == '\\')) b.pop_back();
     if (b.empty() || base.size() <= b.size() || !StartsWithNoCase(base, b.c_str())) return false;
@@ -184,6 +184,13 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 PageBase ResolvePageBase(const EngineContext& ctx, std::uint32_t file, const std::string& href) {
+    const std::string page =
+        file < static_cast<std::uint32_t>(ctx.files.size()) ? ctx.files.path(static_cast<std::int32_t>(file)) : std::string();
+    return ResolvePageBase(ctx.search, ctx.rootPath, page, href);
+}
+
+PageBase ResolvePageBase(const SearchOptions& search, const std::string& rootPath, const std::string& page,
+                         const std::string& href) {
     PageBase result;
     std::string decoded;
     DecodeUrl(href, &decoded);
@@ -196,9 +203,9 @@ PageBase ResolvePageBase(const EngineContext& ctx, std::uint32_t file, const std
     const std::size_t lastSlash = base.find_last_of("/\\");
     std::string rest;
     std::string local;
-    if (UnderBaseUrl(ctx, base, &rest) ||
-        (ctx.search.searchBaseUrl && !ctx.search.baseUrl.empty() && EqualsNoCase(base + "/", ctx.search.baseUrl + "/"))) {
-        local = ctx.rootPath + rest;
+    if (UnderBaseUrl(search, base, &rest) ||
+        (search.searchBaseUrl && !search.baseUrl.empty() && EqualsNoCase(base + "/", search.baseUrl + "/"))) {
+        local = rootPath + rest;
     } else if (StartsWithAny(base, {"http://", "https://", "ftp://"})) {
         const std::size_t host = base.find("://") + 3;
         result.kind = kBaseInternet;
@@ -209,9 +216,9 @@ PageBase ResolvePageBase(const EngineContext& ctx, std::uint32_t file, const std
     } else if (HasProtocolName(base) || (base.size() > 1 && base[0] == '/' && base[1] == '/')) {
         return result;  // javascript:, another protocol or another host: no folder of this site
     } else if (base[0] == '/') {
-        local = ctx.rootPath + base.substr(1);
-    } else if (file < static_cast<std::uint32_t>(ctx.files.size())) {
-        local = FolderOf(ctx.files.path(static_cast<std::int32_t>(file))) + base;
+        local = rootPath + base.substr(1);
+    } else if (!page.empty()) {
+        local = FolderOf(page) + base;
     } else {
         return result;
     }
@@ -305,7 +312,7 @@ int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std
     }
 
     std::string rest;
-    if (UnderBaseUrl(ctx, base, &rest)) {
+    if (UnderBaseUrl(ctx.search, base, &rest)) {
         std::string local = ctx.rootPath + rest;
         ConvertSeparators(local, false);
         return ResolveLocal(ctx, u, local, opt.makeRelative);

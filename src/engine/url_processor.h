@@ -27,6 +27,8 @@ int ProcessFoundUrl(EngineContext& ctx, const Text& text, std::uint32_t file, co
 // What a page's <base href> makes of its relative URLs (href as written; none when it names no
 // folder: javascript:, another protocol, empty).
 PageBase ResolvePageBase(const EngineContext& ctx, std::uint32_t file, const std::string& href);
+PageBase ResolvePageBase(const SearchOptions& search, const std::string& rootPath, const std::string& page,
+                         const std::string& href);
 
 // Queues the canonical form of url when it has unsafe characters. 1 when committed.
 // asWritten, when given, is the value as it stands in the file: the canonical form is made

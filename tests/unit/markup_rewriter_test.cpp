@@ -420,6 +420,12 @@ TEST_F(MarkupRewriter, RelativeReplacements) {
         Add("<img", c.span, c.stored);
         EXPECT_EQ(Run(), std::string("<img src=") + c.expected + ">");
     }
+    // A page with a <base> is written from the base's folder.
+    links.ClearLinkTable();
+    processing.useBaseUrlFromStep3 = search.searchBaseUrl = false;
+    text = "<base href=\"../\"><img src=\"a.gif\">";
+    Add("<img", "\"a.gif\"", "|||file:///C|/site/images/a.gif");
+    EXPECT_EQ(Run(), "<base href=\"../\"><img src=\"images/a.gif\">");
 }
 
 TEST_F(MarkupRewriter, ManyRecordsKeepTableOrderAtEqualPositions) {
