@@ -63,6 +63,27 @@ TEST(ModernUrls, DeletionsKeepEveryKindValid) {
     }
 }
 
+// Each URL's span is the URL alone where it shares its value with other text.
+TEST(ModernUrls, SpansOfUrlsInsideValues) {
+    using testing_support::At;
+    const std::string srcset = "<img srcset=\"a.jpg 1x,b.jpg\">";
+    const std::string refresh = "<meta http-equiv=refresh content=\"5; URL = 'n.htm' \">";
+    const std::string style = "<p style=\"background:url('s.png')\"><style>@import \"i.css\";</style>";
+    for (bool utf16 : {false, true}) {
+        ScanFixture f;
+        f.Page(srcset, utf16);
+        EXPECT_EQ(f.Records(), (std::vector<testing_support::Rec>{f.R(0, "a.jpg", "", 0, At(srcset, "a.jpg"), 5, 0),
+                                                                  f.R(0, "b.jpg", "", 0, At(srcset, "b.jpg"), 5, 0)}));
+        ScanFixture g;
+        g.Page(refresh, utf16);
+        EXPECT_EQ(g.Records(), std::vector<testing_support::Rec>{g.R(0, "n.htm", "", 0, At(refresh, "n.htm"), 5, 0)});
+        ScanFixture h;
+        h.Page(style, utf16);
+        EXPECT_EQ(h.Records(), (std::vector<testing_support::Rec>{h.R(0, "s.png", "", 0, At(style, "('s"), 9, 1),
+                                                                  h.R(0, "i.css", "", -2, At(style, "\"i.css"), 7, 1)}));
+    }
+}
+
 struct BaseCase {
     const char* page;  // C:\\site\\index.htm; C:\\site\\images\\logo.gif and C:\\site\\pic.jpg exist
     std::vector<std::string> changes;

@@ -364,6 +364,10 @@ TEST_P(TextSearch, ExtractValue) {
         {T("( 'a b.gif' )"), kExtractCssUrl, 7, "a b.gif", 13, 1},
         {T("( a b.gif)"), kExtractCssUrl, 7, "a b.gif", 10, 1},
         {T("(\"\")"), kExtractCssUrl, 0, "", 4, 1},
+        // A string argument ends after the string: parentheses inside it belong to the URL.
+        {T("( \"photo(1).png\" )"), kExtractCssUrl, 12, "photo(1).png", 18, 1},
+        {T("('data:x,rgb(1,2)')"), kExtractCssUrl, 15, "data:x,rgb(1,2)", 19, 1},
+        {T("(\"a.gif\nb\")"), kExtractCssUrl, 0, "", 0, 0},
         {T("(a<b>.gif)"), kExtractCssUrl, 8, "a<b>.gif", 10, 1},
         {T("\"a.gif\")"), kExtractCssUrl, 5, "a.gif", 7, 1},
         {T("(a.gif"), kExtractCssUrl, 0, "", 0, 0},
