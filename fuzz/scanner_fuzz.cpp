@@ -98,5 +98,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string fault =
         testing_support::CheckScanRecords(site.links, 0, MakeText(text, textSize, encoding), file);
     if (!fault.empty()) FuzzHost::Fail(fault);
+
+    // The one walk of the tag passes must visit exactly the tags their own searches visit.
+    const Text whole = MakeText(text, textSize - textSize % (encoding == kEncoding8Bit ? 1 : 2), encoding);
+    ScriptRegions regions;
+    CollectScriptRegions(whole, regions);
+    PassVisits walked, searched;
+    CollectPassVisits(whole, regions, search.searchScriptsByTagNames, walked);
+    CollectPassVisitsByPasses(whole, regions, search.searchScriptsByTagNames, searched);
+    for (int i = 0; i < kTagPassCount; ++i)
+        if (walked.tags[i] != searched.tags[i] || walked.lastRunsToEnd[i] != searched.lastRunsToEnd[i])
+            FuzzHost::Fail("the one walk visits other tags than pass " + std::to_string(i + 1));
     return 0;
 }

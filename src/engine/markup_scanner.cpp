@@ -25,7 +25,7 @@ constexpr TagPass kTagPasses[] = {
     {"INPUT", "src"},      {"LINK", "href"},       {"SCRIPT", "src"},      {"BODY", "background"},
     {"TABLE", "background"}, {"TD", "background"}, {"TR", "background"},
 };
-constexpr int kTagPassCount = static_cast<int>(sizeof(kTagPasses) / sizeof(kTagPasses[0]));
+static_assert(sizeof(kTagPasses) / sizeof(kTagPasses[0]) == kTagPassCount, "fifteen tag passes");
 constexpr int kLinkPass = 0;    // runs the link target adder
 constexpr int kScriptPass = 10;  // searched everywhere, jumps to the next </SCRIPT
 
@@ -70,6 +70,32 @@ bool Stopped(OperationHost& host) { return host.PumpMessages() == kPollStop; }
 // A search must never come back to where it was: a next position that does not move on is
 // replaced by the next character.
 std::int32_t Advance(std::int32_t next, std::int32_t p, std::int32_t w) { return next > p ? next : p + w; }
+
+constexpr std::int32_t kNoMore = 0x7FFFFFFF;
+
+unsigned char FoldAscii(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
+
+// Whether the tag at p is named `name` or longer (as FindTag compares: the name's letters, case folded).
+bool TagNamed(const Text& t, std::int32_t p, const char* name) {
+    const std::int32_t w = t.width();
+    for (std::int32_t i = 0; name[i] != 0; ++i) {
+        const std::int32_t q = p + (i + 1) * w;
+        const unsigned char c = w == 1 ? (q < t.size ? t.data[q] : 0) : CharAt(t, q);
+        if (FoldAscii(c) != static_cast<unsigned char>(name[i])) return false;
+    }
+    return true;
+}
+
+// 0: p lies outside every script region; 1: inside one; 2: inside one that runs to the end of the text.
+int RegionAt(const ScriptRegions& regions, std::int32_t p) {
+    const std::vector<std::int32_t>& starts = regions.scriptStarts;
+    const std::vector<std::int32_t>& ends = regions.scriptEnds;
+    const auto s = std::lower_bound(starts.begin(), starts.end(), p);
+    if (s == starts.begin()) return 0;
+    const auto e = std::upper_bound(ends.begin(), ends.end(), *(s - 1));
+    if (e == ends.end()) return 2;
+    return *e < p ? 0 : 1;
+}
 
 // The first protocol name, in order of priority, found from a start that only moves forward.
 // Each name's next occurrence is kept: while it still lies ahead of the start it is still the
@@ -409,23 +435,78 @@ int AddTargetRecord(EngineContext& ctx, const Text& t, std::uint32_t file, std::
     return ctx.links.Commit() ? 1 : 0;
 }
 
+void CollectPassVisits(const Text& t, const ScriptRegions& regions, bool insideScripts, PassVisits& visits) {
+    const std::int32_t w = t.width();
+    std::int32_t next[kTagPassCount] = {};
+    for (int i = 0; i < kTagPassCount; ++i) {
+        visits.tags[i].clear();
+        visits.lastRunsToEnd[i] = false;
+    }
+    // Every tag once; each pass takes the ones its own search would find: a tag of its name at or after
+    // the place where its previous search left off.
+    for (std::int32_t p = FindTag(t, "", 0); p >= 0; p = FindTag(t, "", p + w)) {
+        const unsigned char first = FoldAscii(w == 1 ? (p + 1 < t.size ? t.data[p + 1] : 0) : CharAt(t, p + w));
+        for (int i = 0; i < kTagPassCount; ++i) {
+            const char* name = kTagPasses[i].tag;
+            if (static_cast<unsigned char>(name[0]) != first || p < next[i] || !TagNamed(t, p, name)) continue;
+            if (!insideScripts && i != kScriptPass) {
+                const int region = RegionAt(regions, p);
+                if (region == 2) {
+                    next[i] = kNoMore;
+                    continue;
+                }
+                if (region == 1) {
+                    const std::int32_t end = SkipToTagEnd(t, p);
+                    next[i] = end < 0 ? kNoMore : Advance(end, p, w);
+                    continue;
+                }
+            }
+            visits.tags[i].push_back(p);
+            const std::int32_t end = i == kScriptPass ? FindTag(t, "/SCRIPT", p) : SkipToTagEnd(t, p);
+            visits.lastRunsToEnd[i] = end < 0;
+            next[i] = end < 0 ? kNoMore : Advance(end, p, w);
+        }
+    }
+}
+
+void CollectPassVisitsByPasses(const Text& t, const ScriptRegions& regions, bool insideScripts, PassVisits& visits) {
+    const std::int32_t w = t.width();
+    for (int i = 0; i < kTagPassCount; ++i) {
+        const char* name = kTagPasses[i].tag;
+        const bool everywhere = insideScripts || i == kScriptPass;
+        visits.tags[i].clear();
+        visits.lastRunsToEnd[i] = false;
+        for (std::int32_t p = 0;;) {
+            p = everywhere ? FindTag(t, name, p) : FindTagOutsideScripts(t, regions, p, name);
+            if (p < 0) break;
+            visits.tags[i].push_back(p);
+            const std::int32_t end = i == kScriptPass ? FindTag(t, "/SCRIPT", p) : SkipToTagEnd(t, p);
+            if (end < 0) {
+                visits.lastRunsToEnd[i] = true;
+                break;
+            }
+            p = Advance(end, p, w);
+        }
+    }
+}
+
 int ScanTags(EngineContext& ctx, const Text& t, std::uint32_t file, const ScriptRegions& regions,
              std::int32_t& k, std::int32_t range, bool insideScripts) {
     OperationHost& host = ctx.host;
     const std::int32_t w = t.width();
     int total = 0;
+    PassVisits visits;
+    CollectPassVisits(t, regions, insideScripts, visits);
     for (int pass = 0; pass < kTagPassCount; ++pass) {
         host.SetFileProgress(k, range);
         ++k;
         if (Stopped(host)) return -1 - total;
         const TagPass& tp = kTagPasses[pass];
         const std::int32_t afterName = static_cast<std::int32_t>(1 + std::strlen(tp.tag)) * w;
-        const bool everywhere = insideScripts || pass == kScriptPass;
         const bool adder = pass == kLinkPass && ctx.processing.targetAdderEnabled;
-        std::int32_t p = 0;
-        for (;;) {
-            p = everywhere ? FindTag(t, tp.tag, p) : FindTagOutsideScripts(t, regions, p, tp.tag);
-            if (p < 0) break;
+        const std::vector<std::int32_t>& tags = visits.tags[pass];
+        for (std::size_t i = 0; i < tags.size(); ++i) {
+            const std::int32_t p = tags[i];
             std::string href;
             std::int32_t valuePos = -1;
             if (FindAttribute(t, tp.attribute, p + afterName, adder ? &href : nullptr, &valuePos, false) > 0 &&
@@ -436,9 +517,8 @@ int ScanTags(EngineContext& ctx, const Text& t, std::uint32_t file, const Script
                 total += n;
                 if (adder) total += RunTargetAdder(ctx, t, file, p, href, n, secondPassBefore);
             }
-            const std::int32_t next = pass == kScriptPass ? FindTag(t, "/SCRIPT", p) : SkipToTagEnd(t, p);
-            if (next < 0) break;
-            p = Advance(next, p, w);
+            // A pass whose last tag never ends stops there, without a poll.
+            if (i + 1 == tags.size() && visits.lastRunsToEnd[pass]) break;
             if (Stopped(host)) return -1 - total;
         }
     }

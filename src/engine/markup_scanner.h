@@ -17,6 +17,19 @@ struct ScriptRegions {
     std::vector<std::int32_t> scriptEnds;
 };
 
+// The tags each of the fifteen tag passes visits, in order.
+constexpr int kTagPassCount = 15;
+struct PassVisits {
+    std::vector<std::int32_t> tags[kTagPassCount];
+    bool lastRunsToEnd[kTagPassCount] = {};  // the pass's last tag never ends: the pass stops there
+};
+
+// Finds them in one walk over the text's tags.
+void CollectPassVisits(const Text& t, const ScriptRegions& regions, bool insideScripts, PassVisits& visits);
+// The same, each pass searching the text on its own as the passes were first written: the reference
+// the one walk is checked against.
+void CollectPassVisitsByPasses(const Text& t, const ScriptRegions& regions, bool insideScripts, PassVisits& visits);
+
 // Fills both lists from the whole text; each stops growing at kCapacity entries.
 void CollectScriptRegions(const Text& t, ScriptRegions& regions);
 
