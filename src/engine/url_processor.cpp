@@ -261,7 +261,12 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
         if (!ctx.skipInternetCheck && ctx.internet != nullptr) {
             const int r = ctx.internet->CheckInternetUrl(base);
             if (r < 0) return -1;
-            if (r == 0) return CanonicalOnly(ctx, u);
+            if (r == 0) {
+                const std::string moved = ctx.search.updateMoved ? ctx.internet->MovedAddress(base) : std::string();
+                if (moved.empty()) return CanonicalOnly(ctx, u);
+                // Moved for good: the link goes to the new address, at the same place in the page.
+                return CommitCompletedUrl(ctx, u.decoded, moved + u.fragment, file, tagPos, valuePos, false);
+            }
         } else if (!IsSiteOwnHost(ctx, base)) {
             return CanonicalOnly(ctx, u);
         }

@@ -402,6 +402,32 @@ TEST(ProcessUrl, WorkingInternetUrlIsOnlyCanonicalised) {
     EXPECT_EQ(f.links[0].linkReplacement, "http://www.example.org/a%20b.htm");
 }
 
+TEST(ProcessUrl, LinkMovedForGoodIsUpdatedOnlyWhenAsked) {
+    struct Case {
+        bool update;
+        const char* moved;
+        const char* replacement;  // nullptr: nothing queued
+    } cases[] = {{true, "http://new.example.org/b.htm", "http://new.example.org/b.htm#x"},
+                 {false, "http://new.example.org/b.htm", nullptr},
+                 {true, "", nullptr}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.moved);
+        EngineFixture f;
+        f.files.Append(kPage);
+        FakeInternet internet(0);
+        internet.moved = c.moved;
+        f.search.updateMoved = c.update;
+        f.ctx.skipInternetCheck = false;
+        f.ctx.internet = &internet;
+        EXPECT_EQ(ProcessHref(f, "\"http://www.example.org/a.htm#x\""), c.replacement ? 1 : 0);
+        if (c.replacement) {
+            EXPECT_EQ(f.links[0].linkUrl, "http://www.example.org/a.htm#x");
+            EXPECT_EQ(f.links[0].linkReplacement, c.replacement);
+            EXPECT_EQ(f.links.secondPassCount(), 0);
+        }
+    }
+}
+
 TEST(ProcessUrl, SkippedCheckOrNoCheckerLeavesUrlsUnchecked) {
     for (bool skip : {true, false}) {
         EngineFixture f;
