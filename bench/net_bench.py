@@ -111,6 +111,8 @@ def write_site(folder, urls, pages):
 
 
 def run_cli(args, site, extra):
+    if args.wine:
+        site = "Z:" + site.replace("/", "\\")
     cmd = list(args.cli_cmd) + ["search", "--check-internet-urls"] + extra + [site]
     start = time.monotonic()
     out = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors="replace")
