@@ -85,6 +85,19 @@ bool SetFromValue(const OptionSwitch& s, const std::string& value, CliArgs& out,
     const OptionField field = s.row->at(out);
     if (std::string* const* text = std::get_if<std::string*>(&field)) {
         **text = value;
+    } else if (s.choices.empty()) {
+        // A number: a count or a time, at least 1.
+        int number = 0;
+        bool digits = !value.empty() && value.size() <= 6;
+        for (char c : value) {
+            digits = digits && std::isdigit(static_cast<unsigned char>(c));
+            if (digits) number = number * 10 + (c - '0');
+        }
+        if (!digits || number < 1) {
+            error = "--" + s.name + " takes a number from 1 to 999999";
+            return false;
+        }
+        *std::get<int*>(field) = number;
     } else {
         int chosen = -1;
         for (std::size_t i = 0; i < s.choices.size(); ++i)

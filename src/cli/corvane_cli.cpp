@@ -96,6 +96,7 @@ bool AddSitePaths(Session& s, std::string& error) {
 int Search(Session& s) {
     s.ctx.skipInternetCheck = !s.args.search.checkInternetUrls;
     s.internet.Reset();
+    s.internet.SetLimits(LimitsOf(s.args.search));
     if (!s.ctx.skipInternetCheck) s.internet.OpenSession();
     s.state.Reset();
     const int r = RunSearch(s.ctx, s.fs, s.state);

@@ -18,6 +18,17 @@ class InternetUrlChecker {
 public:
     virtual ~InternetUrlChecker() = default;
     virtual int CheckInternetUrl(const std::string& url) = 0;
+    // True when the checker would start checks early, given the URLs before they are asked.
+    virtual bool Prefetches() const { return false; }
+    // A URL the search is going to ask about; its check may start now.
+    virtual void Prefetch(const std::string& url) { (void)url; }
+    // The user stopped the search: every check started early is given up, nothing kept from it.
+    virtual void AbandonPrefetched() {}
+    // The new address of a URL that CheckInternetUrl found moved for good; empty when it was not.
+    virtual std::string MovedAddress(const std::string& url) const {
+        (void)url;
+        return std::string();
+    }
 };
 
 enum PageBaseKind : int { kBaseNone = 0, kBaseFolder, kBaseInternet };

@@ -1,12 +1,14 @@
 // The on-line check of Internet URLs: the two rings, the log and status texts, and waiting for the worker.
 #include "engine/internet_check.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <thread>
+#include <utility>
 
 namespace corvane {
 namespace {
 
-const char kUserAgent[] = "Microsoft Internet Explorer";
 const char kStatusIdle[] = "Press ESC to stop";
 const char kStatusChecking[] = "Press ESC to stop\nIf checking freezes for a long time, press F10 to skip the URL";
 
@@ -33,6 +35,15 @@ bool SameNoCase(const std::string& a, const std::string& b) {
         if (pa[i - 1] != pb[i - 1] && FoldAscii(pa[i - 1]) != FoldAscii(pb[i - 1])) return false;
     }
     return true;
+}
+
+// Scheme and host are names that ignore case; what follows is the server's to read as it likes.
+std::string CacheKey(const std::string& url) {
+    std::string key = url;
+    const std::size_t scheme = key.find("://");
+    const std::size_t end = scheme == std::string::npos ? 0 : std::min(key.find_first_of("/?#", scheme + 3), key.size());
+    for (std::size_t i = 0; i < end; ++i) key[i] = FoldAscii(key[i]);
+    return key;
 }
 
 bool HasPrefixNoCase(const std::string& text, const char* prefix) {
@@ -72,6 +83,8 @@ void SplitPort(const std::string& host, int defaultPort, std::string* server, in
 
 }  // namespace
 
+const char kInternetUserAgent[] = "Corvane/2.1.1";
+
 bool SplitInternetUrl(const std::string& url, InternetUrlParts* parts) {
     for (const Scheme& scheme : kSchemes) {
         if (!HasPrefixNoCase(url, scheme.prefix)) continue;
@@ -100,18 +113,45 @@ InternetCheck::InternetCheck(OperationHost& host, UrlProber& prober)
       hostKinds_(kRingSlots, kUrlHttp),
       hostConnections_(kRingSlots),
       checkedUrls_(kRingSlots),
-      checkedResults_(kRingSlots, 0) {}
+      checkedResults_(kRingSlots, 0),
+      checkedMoved_(kRingSlots) {
+    prober_.SetTimeLimit(limits_.timeLimitMilliseconds + kWorkerGraceMilliseconds);
+}
 
 InternetCheck::~InternetCheck() { Reset(); }
 
-void InternetCheck::OpenSession() { prober_.OpenSession(kUserAgent); }
+void InternetCheck::OpenSession() { prober_.OpenSession(kInternetUserAgent); }
+
+InternetCheckLimits LimitsOf(const SearchOptions& search) {
+    InternetCheckLimits limits;
+    limits.maxRequests = search.maxRequests;
+    limits.maxRequestsPerHost = search.maxRequestsPerHost;
+    limits.timeLimitMilliseconds = search.timeLimitSeconds > 0 && search.timeLimitSeconds <= 86400
+                                       ? search.timeLimitSeconds * 1000
+                                       : 0;
+    return limits;
+}
+
+void InternetCheck::SetLimits(const InternetCheckLimits& limits) {
+    const InternetCheckLimits defaults;
+    limits_.maxRequests = limits.maxRequests > 0 ? limits.maxRequests : defaults.maxRequests;
+    limits_.maxRequestsPerHost = limits.maxRequestsPerHost > 0 ? limits.maxRequestsPerHost : defaults.maxRequestsPerHost;
+    limits_.timeLimitMilliseconds =
+        limits.timeLimitMilliseconds > 0 ? limits.timeLimitMilliseconds : defaults.timeLimitMilliseconds;
+    prober_.SetTimeLimit(limits_.timeLimitMilliseconds + kWorkerGraceMilliseconds);
+}
 
 void InternetCheck::Reset() {
+    AbandonAll();
+    mostInFlight_ = 0;
     for (std::int32_t i = 0; i < hostCount_; ++i) {
         hostNames_[static_cast<std::size_t>(i)] = std::string();
         hostConnections_[static_cast<std::size_t>(i)].reset();
     }
-    for (std::int32_t i = 0; i < checkedCount_; ++i) checkedUrls_[static_cast<std::size_t>(i)] = std::string();
+    for (std::int32_t i = 0; i < checkedCount_; ++i) {
+        checkedUrls_[static_cast<std::size_t>(i)] = std::string();
+        checkedMoved_[static_cast<std::size_t>(i)] = std::string();
+    }
     hostCount_ = hostNext_ = 0;
     checkedCount_ = checkedNext_ = 0;
     prober_.CloseSession();
@@ -126,18 +166,29 @@ std::int32_t InternetCheck::FindHost(UrlKind kind, const std::string& host) cons
 }
 
 int InternetCheck::FindCheckedUrl(const std::string& url) const {
+    const std::string key = CacheKey(url);
     for (std::int32_t i = 0; i < checkedCount_; ++i) {
         const auto slot = static_cast<std::size_t>(i);
-        if (SameNoCase(checkedUrls_[slot], url)) return checkedResults_[slot];
+        if (checkedUrls_[slot] == key) return checkedResults_[slot];
     }
     return -1;
 }
 
-void InternetCheck::RememberResult(const std::string& url, std::uint8_t result) {
+std::string InternetCheck::MovedAddress(const std::string& url) const {
+    const std::string key = CacheKey(url);
+    for (std::int32_t i = 0; i < checkedCount_; ++i) {
+        const auto slot = static_cast<std::size_t>(i);
+        if (checkedUrls_[slot] == key) return checkedMoved_[slot];
+    }
+    return std::string();
+}
+
+void InternetCheck::RememberResult(const std::string& url, std::uint8_t result, const std::string& movedTo) {
     const auto slot = static_cast<std::size_t>(checkedNext_);
     if (checkedCount_ < kRingSlots) ++checkedCount_;
-    checkedUrls_[slot] = url;
+    checkedUrls_[slot] = CacheKey(url);
     checkedResults_[slot] = result;
+    checkedMoved_[slot] = movedTo;
     checkedNext_ = (checkedNext_ + 1) % kRingSlots;
 }
 
@@ -154,11 +205,99 @@ std::int32_t InternetCheck::OpenConnection(const InternetUrlParts& parts) {
     return taken;
 }
 
-int InternetCheck::Conclude(const std::string& url, std::uint8_t result, const char* verdict) {
-    RememberResult(url, result);
+int InternetCheck::Conclude(const std::string& url, std::uint8_t result, const char* verdict,
+                            const std::string& movedTo) {
+    RememberResult(url, result, movedTo);
     host_.AddLogLine(verdict, true);
     host_.SetStatusText(kStatusIdle);
     return result == 1 ? 0 : 1;
+}
+
+InternetCheck::RequestList::iterator InternetCheck::Enqueue(const std::string& url, const std::string& key) {
+    Request request;
+    request.url = url;
+    InternetUrlParts parts;
+    if (SplitInternetUrl(url, &parts)) request.hostKey = std::to_string(parts.kind) + CacheKey("x://" + parts.host);
+    const auto it = requests_.insert(requests_.end(), std::move(request));
+    byKey_[key] = it;
+    queued_.push_back(it);
+    return it;
+}
+
+bool InternetCheck::TryStart(RequestList::iterator request) {
+    if (running_ >= limits_.maxRequests) return false;
+    int& onHost = runningPerHost_[request->hostKey];
+    if (onHost >= limits_.maxRequestsPerHost) return false;
+    queued_.remove(request);
+    InternetUrlParts parts;
+    if (!SplitInternetUrl(request->url, &parts)) {
+        request->state = kSkipped;
+        return true;
+    }
+    std::int32_t slot = FindHost(parts.kind, parts.host);
+    if (slot < 0) slot = OpenConnection(parts);
+    const std::shared_ptr<UrlConnection> connection = hostConnections_[static_cast<std::size_t>(slot)];
+    if (connection) request->probe = prober_.StartProbe(parts.kind, connection, parts.object);
+    if (!request->probe) {
+        request->state = kSkipped;
+        return true;
+    }
+    request->state = kRunning;
+    request->started = Clock::now();
+    ++onHost;
+    ++running_;
+    mostInFlight_ = std::max(mostInFlight_, running_);
+    runningList_.push_back(request);
+    return true;
+}
+
+void InternetCheck::Finish(RequestList::iterator request, RequestState state) {
+    request->state = state;
+    --runningPerHost_[request->hostKey];
+    --running_;
+    runningList_.erase(std::find(runningList_.begin(), runningList_.end(), request));
+}
+
+void InternetCheck::Pump(RequestList::iterator first) {
+    if (first != requests_.end() && first->state == kQueued) TryStart(first);
+    const auto limit = std::chrono::milliseconds(limits_.timeLimitMilliseconds);
+    const Clock::time_point now = Clock::now();
+    for (std::size_t i = runningList_.size(); i > 0; --i) {
+        const RequestList::iterator request = runningList_[i - 1];
+        if (request->probe->Wait(0)) {
+            Finish(request, kAnswered);
+        } else if (now - request->started >= limit) {
+            request->probe->Abandon();
+            Finish(request, kTimedOut);
+        }
+    }
+    for (auto it = queued_.begin(); it != queued_.end() && running_ < limits_.maxRequests;) {
+        const RequestList::iterator request = *it++;  // TryStart takes it off the queue
+        TryStart(request);
+    }
+}
+
+void InternetCheck::Forget(RequestList::iterator request) {
+    byKey_.erase(CacheKey(request->url));
+    requests_.erase(request);
+}
+
+void InternetCheck::AbandonAll() {
+    for (Request& request : requests_)
+        if (request.probe) request.probe->Abandon();
+    requests_.clear();
+    byKey_.clear();
+    queued_.clear();
+    runningList_.clear();
+    runningPerHost_.clear();
+    running_ = 0;
+}
+
+void InternetCheck::Prefetch(const std::string& url) {
+    if (!prober_.HasSession() || FindCheckedUrl(url) >= 0) return;
+    const std::string key = CacheKey(url);
+    if (byKey_.count(key) == 0) Enqueue(url, key);
+    Pump(requests_.end());
 }
 
 int InternetCheck::CheckInternetUrl(const std::string& url) {
@@ -172,26 +311,41 @@ int InternetCheck::CheckInternetUrl(const std::string& url) {
     InternetUrlParts parts;
     if (!SplitInternetUrl(url, &parts)) return Conclude(url, 1, "skipped. ");
 
-    std::int32_t slot = FindHost(parts.kind, parts.host);
-    if (slot < 0) slot = OpenConnection(parts);
-    const std::shared_ptr<UrlConnection> connection = hostConnections_[static_cast<std::size_t>(slot)];
-    if (!connection) return Conclude(url, 1, "skipped. ");
-
-    std::unique_ptr<UrlProbe> probe = prober_.StartProbe(parts.kind, connection, parts.object);
-    if (!probe) return Conclude(url, 1, "skipped. ");
-
-    while (!probe->Wait(kWaitStepMilliseconds)) {
+    const std::string key = CacheKey(url);
+    const auto known = byKey_.find(key);
+    const RequestList::iterator request = known != byKey_.end() ? known->second : Enqueue(url, key);
+    for (;;) {
+        Pump(request);
+        if (request->state != kQueued && request->state != kRunning) break;
+        // Waiting on the answer itself, or (while the limits hold it back) a step of time.
+        if (request->state == kRunning) {
+            if (request->probe->Wait(kWaitStepMilliseconds)) continue;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(kWaitStepMilliseconds));
+        }
         const int poll = host_.PumpMessages();
         if (poll == kPollStop) {
-            probe->Abandon();
+            AbandonAll();
             return -1;
         }
         if (poll == kPollSkip) {
-            probe->Abandon();
+            if (request->state == kRunning) {
+                request->probe->Abandon();
+                Finish(request, kSkipped);
+            }
+            queued_.remove(request);
+            Forget(request);
             return Conclude(url, 1, "skipped. ");
         }
     }
-    if (probe->Result() == kProbeValid) return Conclude(url, 1, "valid. ");
+    const RequestState state = request->state;
+    const bool valid = state == kAnswered && request->probe->Result() == kProbeValid;
+    const std::string movedTo = valid ? request->probe->MovedTo() : std::string();
+    const bool answered = state == kAnswered;
+    Forget(request);
+    if (state == kTimedOut) return Conclude(url, 1, "timed out. ");
+    if (!answered) return Conclude(url, 1, "skipped. ");
+    if (valid) return Conclude(url, 1, "valid. ", movedTo);
     return Conclude(url, 0, "broken. ");
 }
 

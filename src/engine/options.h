@@ -16,6 +16,11 @@ struct SearchOptions {
     bool searchEventsByProtocol = true;   // "&Search inside event definitions by protocol names"
     bool searchScriptsByProtocol = true;  // "Search inside scripts by protocol names"
     bool searchScriptsByTagNames = false; // "Search inside scripts by tag names (not recommended)"
+    bool updateMoved = false;             // "Update permanently moved links"
+    // No controls of step 3: how long one Internet request may take, and how many run at once.
+    int timeLimitSeconds = 30;
+    int maxRequests = 64;
+    int maxRequestsPerHost = 8;
 };
 
 enum TargetMode : int { kTargetAllExternal = 0, kTargetImageLinks = 1, kTargetCustomMask = 2 };

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/internet_prefetch.h"
 #include "engine/saved_from_pass.h"
 #include "platform/utf8.h"
 
@@ -178,10 +179,13 @@ int RunSearch(EngineContext& ctx, FileSystem& fs, SearchState& state, const File
     if (!stopped) {
         ctx.rootPath = state.rootPath;
         state.stamps.assign(static_cast<std::size_t>(ctx.files.size()), FileStamp());
-        total = BrokenLinksPass(ctx, fs, state, scanners, &state.stamps);
-        stopped = total < 0;
+        // The Internet checks start ahead of the pass that waits for their answers.
+        stopped = PrefetchInternetUrls(ctx, fs, scanners) != 0;
+        if (!stopped) total = BrokenLinksPass(ctx, fs, state, scanners, &state.stamps);
+        stopped = stopped || total < 0;
     }
     if (stopped) {
+        if (ctx.internet != nullptr) ctx.internet->AbandonPrefetched();
         ctx.host.SetStatusText("Stopped");
         return kSearchStopped;
     }

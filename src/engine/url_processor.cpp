@@ -181,6 +181,36 @@ std::string FolderOf(const std::string& path) {
     return sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
 }
 
+// The host of an Internet URL without user and port, as written; empty when there is none.
+std::string HostOf(const std::string& url) {
+    const std::size_t start = url.find("://");
+    if (start == std::string::npos) return std::string();
+    std::size_t end = url.find_first_of("/?#\\", start + 3);
+    if (end == std::string::npos) end = url.size();
+    std::string host = url.substr(start + 3, end - start - 3);
+    const std::size_t at = host.rfind('@');
+    if (at != std::string::npos) host.erase(0, at + 1);
+    const std::size_t colon = host.rfind(':');
+    if (colon != std::string::npos && host.find(']', colon) == std::string::npos) host.erase(colon);
+    return host;
+}
+
+bool SameHost(const std::string& url, const std::string& host) {
+    const std::string other = HostOf(url);
+    return !host.empty() && other.size() == host.size() && StartsWithNoCase(other, host.c_str());
+}
+
+// Without the on-line check a file name alone is no evidence that another site's page is one of
+// this site's files: only the site's own host (its base URL, or where its pages were saved from)
+// is mapped onto its files.
+bool IsSiteOwnHost(const EngineContext& ctx, const std::string& url) {
+    const std::string host = HostOf(url);
+    if (SameHost(ctx.search.baseUrl, host)) return true;
+    for (std::int32_t i = 0; i < ctx.savedFrom.savedFromCount(); ++i)
+        if (SameHost(ctx.savedFrom.url(i), host)) return true;
+    return false;
+}
+
 }  // namespace
 
 PageBase ResolvePageBase(const EngineContext& ctx, std::uint32_t file, const std::string& href) {
@@ -322,7 +352,14 @@ int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std
         if (!ctx.skipInternetCheck && ctx.internet != nullptr) {
             const int r = ctx.internet->CheckInternetUrl(base);
             if (r < 0) return -1;
-            if (r == 0) return CanonicalOnly(ctx, u);
+            if (r == 0) {
+                const std::string moved = ctx.search.updateMoved ? ctx.internet->MovedAddress(base) : std::string();
+                if (moved.empty()) return CanonicalOnly(ctx, u);
+                // Moved for good: the link goes to the new address, at the same place in the page.
+                return CommitCompletedUrl(ctx, u.decoded, moved + u.fragment, file, tagPos, valuePos, false);
+            }
+        } else if (!IsSiteOwnHost(ctx, base)) {
+            return CanonicalOnly(ctx, u);
         }
         const std::int32_t saved = ctx.savedFrom.FindSavedFromUrl(base);
         if (saved >= 0 && saved < ctx.files.size()) {

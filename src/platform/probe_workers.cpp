@@ -13,7 +13,7 @@ struct ProbeWorkerState {
     std::mutex mutex;
     std::condition_variable finished;
     bool done = false;
-    int result = kProbeBroken;
+    ProbeOutcome outcome;
     std::atomic<bool> abandoned{false};
 };
 
@@ -30,7 +30,11 @@ public:
     }
     int Result() const override {
         std::lock_guard<std::mutex> lock(state_->mutex);
-        return state_->result;
+        return state_->outcome.verdict;
+    }
+    std::string MovedTo() const override {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        return state_->outcome.movedTo;
     }
     void Abandon() override { state_->abandoned.store(true); }
 
@@ -68,6 +72,12 @@ void ProbeWorkers::ReapFinished() {
     }
 }
 
+std::size_t ProbeWorkers::threadCount() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ReapFinished();
+    return workers_.size();
+}
+
 std::unique_ptr<UrlProbe> ProbeWorkers::Start(Work work) {
     std::lock_guard<std::mutex> lock(mutex_);
     ReapFinished();
@@ -75,9 +85,9 @@ std::unique_ptr<UrlProbe> ProbeWorkers::Start(Work work) {
     try {
         workers_.reserve(workers_.size() + 1);  // so that keeping the started thread cannot fail
         std::thread thread([state, work = std::move(work)] {
-            const int result = work(state->abandoned);
+            ProbeOutcome outcome = work(state->abandoned);
             std::lock_guard<std::mutex> done(state->mutex);
-            state->result = result;
+            state->outcome = std::move(outcome);
             state->done = true;
             state->finished.notify_all();
         });

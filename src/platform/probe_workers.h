@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/http_answer.h"
 #include "platform/url_prober.h"
 
 namespace corvane {
@@ -17,7 +18,7 @@ struct ProbeWorkerState;
 class ProbeWorkers {
 public:
     // The request; it may give up early once `abandoned` is set, since nobody uses its answer then.
-    using Work = std::function<int(const std::atomic<bool>& abandoned)>;
+    using Work = std::function<ProbeOutcome(const std::atomic<bool>& abandoned)>;
 
     // joinAtEnd: the destructor waits for every worker (they must notice `abandoned` soon);
     // otherwise workers still running are left to end on their own.
@@ -28,6 +29,8 @@ public:
 
     // Null when no thread could be started. Everything `work` uses must be owned by it.
     std::unique_ptr<UrlProbe> Start(Work work);
+    // Threads started and not yet joined.
+    std::size_t threadCount();
 
 private:
     struct Worker {

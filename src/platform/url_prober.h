@@ -26,6 +26,9 @@ public:
     virtual bool Wait(int milliseconds) = 0;
     // kProbeValid or kProbeBroken; meaningful only after Wait returned true.
     virtual int Result() const = 0;
+    // A valid URL that answered through permanent redirections (301, 308): its new address;
+    // empty otherwise. Meaningful only after Wait returned true.
+    virtual std::string MovedTo() const { return std::string(); }
     // Gives the request up at once, without waiting for its worker. Whatever the worker
     // finds later is thrown away; it releases its own handles when it ends.
     virtual void Abandon() = 0;
@@ -41,13 +44,16 @@ public:
     // Releases the root session; connections made from it stay usable until they are dropped.
     virtual void CloseSession() = 0;
     virtual bool HasSession() const = 0;
+    // How long one request may take before it gives up (redirections and retries included);
+    // applies to requests started from then on.
+    virtual void SetTimeLimit(int milliseconds) { (void)milliseconds; }
 
     // A connection to `host` (a name or address, nothing else) on `port` for the service of
     // `kind`. Null when there is no session or the connection cannot be opened.
     virtual std::shared_ptr<UrlConnection> Connect(UrlKind kind, const std::string& host, int port) = 0;
 
     // Starts one request for `object` (the path after the host's '/', without that '/') on a
-    // worker: HEAD for http and https (200 and 401 are valid), open or enter for ftp (an empty
+    // worker: for http and https as CheckHttpUrl reads the answers, open or enter for ftp (an empty
     // object is valid), open for gopher. `connection` must come from this prober with the same
     // kind. Null when no worker could be started.
     virtual std::unique_ptr<UrlProbe> StartProbe(UrlKind kind, const std::shared_ptr<UrlConnection>& connection,

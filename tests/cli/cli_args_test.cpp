@@ -55,7 +55,11 @@ TEST(CliArgs, SwitchesTurnOnAndOff) {
 TEST(CliArgs, ValuesBothWays) {
     const CliArgs a = Parse({"fix", "--base-url", "http://www.example.com/", "--mode=custom-mask", "--url-mask",
                              "*.gif;*.png", "--target", "_top", "--sort", "by-action", "--text-links", "make-empty",
-                             "--image-url=spacer.gif", "--drive", "c=/srv/site", "--ext", "old", "site"});
+                             "--image-url=spacer.gif", "--drive", "c=/srv/site", "--ext", "old", "--timeout", "5",
+                             "--max-requests=200", "--max-requests-per-host", "3", "site"});
+    EXPECT_EQ(a.search.timeLimitSeconds, 5);
+    EXPECT_EQ(a.search.maxRequests, 200);
+    EXPECT_EQ(a.search.maxRequestsPerHost, 3);
     EXPECT_TRUE(a.search.searchBaseUrl);
     EXPECT_EQ(a.search.baseUrl, "http://www.example.com/");
     EXPECT_EQ(a.processing.targetMode, kTargetCustomMask);
@@ -82,6 +86,8 @@ TEST(CliArgs, BadUsageIsOneLine) {
         {"search", "--mode", "sometimes", "site"},
         {"search", "--drive", "C/srv", "site"},
         {"search", "--sort", "by-size", "site"},
+        {"search", "--timeout", "0", "site"},
+        {"search", "--max-requests", "many", "site"},
     };
     for (const auto& args : bad) {
         const std::string e = ErrorOf(args);

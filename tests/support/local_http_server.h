@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -25,7 +26,12 @@ namespace corvane {
 namespace testing_support {
 
 // Paths: /ok 200, /auth 401, /forbidden 403, /missing 404, /error 500, /moved 301 to /ok,
-// /hang no answer until ReleaseHeld() (then 404) or the server ends; anything else 404.
+// /hang (with any query) no answer until ReleaseHeld() (then 404) or the server ends; anything else 404.
+// Servers as met on line: /Case 200 (but /case 404), /empty 204, /partial 206, /nohead and
+// /nohead501 refuse HEAD (405, 501) and send 10 MB to GET, /busy 503 "Retry-After: 1" the first
+// time then 200, /busylong 429 "Retry-After: 31", /perm308 308 to /moved, /temp 302 to /ok,
+// /loop 301 to itself, /tofile 301 to file:, /garbage no HTTP at all; /d<ms>/<path> answers as
+// <path> after <ms> milliseconds.
 class LocalHttpServer {
 public:
     LocalHttpServer() {
@@ -42,7 +48,7 @@ public:
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         address.sin_port = 0;
         socklen_t length = sizeof address;
-        if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener_, 16) != 0 ||
+        if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener_, 128) != 0 ||
             getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
             Close(listener_);
             listener_ = kNoSocket;
@@ -94,6 +100,10 @@ public:
     }
     // Answers the held requests (404) and every later one on that path at once.
     void ReleaseHeld() { release_.store(true); }
+    // The most requests that were waiting for their answer at once.
+    int mostWaiting() const { return mostWaiting_.load(); }
+    // Connections open now (an answered one is closed by the server).
+    int openConnections() const { return open_.load(); }
 
 private:
 #ifdef _WIN32
@@ -106,14 +116,29 @@ private:
     static void Close(Socket s) { close(s); }
 #endif
 
+    using Clock = std::chrono::steady_clock;
     struct Client {
         Socket socket;
         std::string received;
         bool held = false;
+        std::string method;
+        std::string path;  // a delayed answer's
+        Clock::time_point due{};
     };
 
-    static const char* Answer(const std::string& path) {
-        if (path == "/ok") return "200 OK\r\n";
+    const char* Answer(const std::string& method, const std::string& path) const {
+        const bool head = method == "HEAD";
+        if (path == "/ok" || path == "/Case") return "200 OK\r\n";
+        if (path == "/empty") return "204 No Content\r\n";
+        if (path == "/partial") return "206 Partial Content\r\n";
+        if (path == "/nohead") return head ? "405 Method Not Allowed\r\n" : "200 OK\r\n";
+        if (path == "/nohead501") return head ? "501 Not Implemented\r\n" : "200 OK\r\n";
+        if (path == "/busy") return RequestCount(path) <= 1 ? "503 Busy\r\nRetry-After: 1\r\n" : "200 OK\r\n";
+        if (path == "/busylong") return "429 Too Many\r\nRetry-After: 31\r\n";
+        if (path == "/perm308") return "308 Permanent Redirect\r\nLocation: /moved\r\n";
+        if (path == "/temp") return "302 Found\r\nLocation: /ok\r\n";
+        if (path == "/loop") return "301 Moved Permanently\r\nLocation: /loop\r\n";
+        if (path == "/tofile") return "301 Moved Permanently\r\nLocation: file:///etc/passwd\r\n";
         if (path == "/auth") return "401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"test\"\r\n";
         if (path == "/forbidden") return "403 Forbidden\r\n";
         if (path == "/error") return "500 Internal Server Error\r\n";
@@ -121,10 +146,15 @@ private:
         return "404 Not Found\r\n";
     }
 
-    static void Respond(Socket s, const std::string& path) {
+    void Respond(Socket s, const std::string& method, const std::string& path) const {
         std::string response = "HTTP/1.1 ";
-        response += Answer(path);
-        response += "Content-Length: 0\r\nConnection: close\r\n\r\n";
+        response += Answer(method, path);
+        // A big body is announced and begun; a reader that wants only the headers stops early.
+        const bool big = method == "GET" && (path == "/nohead" || path == "/nohead501");
+        response += big ? "Content-Length: 10485760\r\n" : "Content-Length: 0\r\n";
+        response += "Connection: close\r\n\r\n";
+        if (big) response.append(65536, 'x');
+        if (path == "/garbage") response = "garbage\r\n\r\n";
         send(s, response.data(), static_cast<int>(response.size()), 0);
     }
 
@@ -147,28 +177,41 @@ private:
             std::lock_guard<std::mutex> lock(mutex_);
             requests_.push_back(method + " " + path);
         }
-        if (path == "/hang" && !release_.load()) {
+        client.method = method;
+        if (path.compare(0, 5, "/hang") == 0 && !release_.load()) {
             client.held = true;
             return false;
         }
-        Respond(client.socket, path);
+        if (path.compare(0, 2, "/d") == 0 && path.find('/', 2) != std::string::npos) {
+            client.path = path.substr(path.find('/', 2));
+            client.due = Clock::now() + std::chrono::milliseconds(std::atoi(path.c_str() + 2));
+            client.held = true;
+            return false;
+        }
+        Respond(client.socket, method, path);
         return true;
     }
 
     void Serve() {
         std::vector<Client> clients;
         while (!stop_.load()) {
-            if (release_.load()) {
-                for (Client& c : clients) {
-                    if (c.held) Respond(c.socket, "/hang");
-                }
-                clients.erase(std::remove_if(clients.begin(), clients.end(),
-                                             [](const Client& c) {
-                                                 if (c.held) Close(c.socket);
-                                                 return c.held;
-                                             }),
-                              clients.end());
-            }
+            int waiting = 0;
+            for (const Client& c : clients) waiting += c.held ? 1 : 0;
+            if (waiting > mostWaiting_.load()) mostWaiting_.store(waiting);
+            const bool released = release_.load();
+            const Clock::time_point now = Clock::now();
+            clients.erase(std::remove_if(clients.begin(), clients.end(),
+                                         [&](const Client& c) {
+                                             const bool delayed = !c.path.empty();
+                                             const bool answer = c.held && (delayed ? now >= c.due : released);
+                                             if (answer) {
+                                                 Respond(c.socket, c.method, delayed ? c.path : "/hang");
+                                                 Close(c.socket);
+                                             }
+                                             return answer;
+                                         }),
+                          clients.end());
+            open_.store(static_cast<int>(clients.size()));
             fd_set readable;
             FD_ZERO(&readable);
             FD_SET(listener_, &readable);
@@ -177,11 +220,11 @@ private:
                 FD_SET(c.socket, &readable);
                 highest = std::max(highest, c.socket);
             }
-            timeval wait{0, 20000};
+            timeval wait{0, 2000};
             if (select(static_cast<int>(highest + 1), &readable, nullptr, nullptr, &wait) <= 0) continue;
             if (FD_ISSET(listener_, &readable)) {
                 const Socket accepted = accept(listener_, nullptr, nullptr);
-                if (accepted != kNoSocket) clients.push_back(Client{accepted, std::string(), false});
+                if (accepted != kNoSocket) clients.push_back(Client{accepted, std::string(), false, {}, {}, {}});
             }
             for (auto it = clients.begin(); it != clients.end();) {
                 if (FD_ISSET(it->socket, &readable) && Read(*it)) {
@@ -203,6 +246,8 @@ private:
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> release_{false};
+    std::atomic<int> mostWaiting_{0};
+    std::atomic<int> open_{0};
     mutable std::mutex mutex_;
     std::vector<std::string> requests_;
 };

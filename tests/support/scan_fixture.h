@@ -40,8 +40,8 @@ inline std::ostream& operator<<(std::ostream& os, const Rec& r) {
 
 // The site: C:\site\index.htm (row 0), C:\site\images\logo.gif (1), C:\site\about.htm (2),
 // C:\site\style.css (3), C:\site\a b.gif (4), C:\site\pic.jpg (5), C:\site\app.js (6).
-// Internet URLs are not checked and no file is found for them, so each one is queued as a
-// deletion; so is every local link that is broken without a file of the same name.
+// Internet URLs are all answered as broken and no file is found for them, so each one is queued
+// as a deletion; so is every local link that is broken without a file of the same name.
 struct ScanFixture : EngineParts<RecordingHost> {
     std::vector<unsigned char> bytes;
     bool utf16 = false;
@@ -53,8 +53,13 @@ struct ScanFixture : EngineParts<RecordingHost> {
         search.checkInternetUrls = false;
         search.searchSavedFromUrl = false;
         ctx.rootPath = "C:\\site\\";
-        ctx.skipInternetCheck = true;
+        ctx.skipInternetCheck = false;
+        ctx.internet = &brokenInternet;
     }
+
+    struct : InternetUrlChecker {
+        int CheckInternetUrl(const std::string&) override { return 1; }
+    } brokenInternet;
 
     std::int32_t w() const { return utf16 ? 2 : 1; }
 

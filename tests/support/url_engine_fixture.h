@@ -20,7 +20,9 @@ public:
         asked.push_back(url);
         return answer_;
     }
+    std::string MovedAddress(const std::string&) const override { return moved; }
     std::vector<std::string> asked;
+    std::string moved;
 
 private:
     int answer_;

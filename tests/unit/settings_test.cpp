@@ -39,8 +39,9 @@ TEST(Settings, WhatIsSavedIsLoadedAgainAndEmptyTextsAreWritten) {
     saved.processing.target = "my frame";
     saved.review.sortMethod = 2;
     saved.lastRootFolder = "C:\\site";
+    saved.search.timeLimitSeconds = 7;
     ASSERT_EQ(SaveSettings(store, saved), kSettingsDone);
-    EXPECT_EQ(store.numbers.size(), 19u);
+    EXPECT_EQ(store.numbers.size(), 21u);
     EXPECT_EQ(store.texts.size(), 6u);
     ASSERT_EQ(store.texts.count("stStep3Edit1"), 1u);  // an empty base URL is written, not left out
     Settings loaded;
@@ -50,6 +51,7 @@ TEST(Settings, WhatIsSavedIsLoadedAgainAndEmptyTextsAreWritten) {
     EXPECT_EQ(loaded.processing.target, "my frame");
     EXPECT_EQ(loaded.review.sortMethod, 2);
     EXPECT_EQ(loaded.lastRootFolder, "C:\\site");
+    EXPECT_EQ(loaded.search.timeLimitSeconds, 7);
 }
 
 TEST(Settings, ATextLongerThanItsBufferFallsBackToItsDefault) {

@@ -61,6 +61,8 @@ struct ClassCase {
 };
 
 void NoChange(EngineFixture&) {}
+// A page of the site was saved from www.example.org, so that host is the site's own.
+void OwnHost(EngineFixture& f) { f.savedFrom.Add("http://WWW.example.org:80/elsewhere.htm", 0); }
 
 const ClassCase kCases[] = {
     // Script links.
@@ -94,7 +96,7 @@ const ClassCase kCases[] = {
      "mailto:my%20name@example.org", false, -1},
     {"dotted user name is a path", "\"first.last@example.org\"", {"C:\\site\\first.last@example.org"}, NoChange, 0,
      nullptr, nullptr, false, 1},
-    {"user in an Internet URL", "\"http://user@www.example.org/a.htm\"", {"C:\\site\\a.htm"}, NoChange, 1,
+    {"user in an Internet URL", "\"http://user@www.example.org/a.htm\"", {"C:\\site\\a.htm"}, OwnHost, 1,
      "http://user@www.example.org/a.htm", "a.htm", false, 1},
     {"e-mail, option off", "\"me@example.org\"", {}, [](EngineFixture& f) { f.processing.addForgottenProtocols = false; },
      1, "me@example.org", "", false, -1},
@@ -159,19 +161,25 @@ const ClassCase kCases[] = {
      1, "http://www.example.org/sitemap.htm", "", false, -1},
     // Internet URLs, not checked on line.
     {"Internet, found by file name", "\"http://www.example.org/docs/img/logo.gif\"",
-     {"C:\\site\\img\\logo.gif", "C:\\site\\docs\\img\\logo.gif"}, NoChange, 1,
+     {"C:\\site\\img\\logo.gif", "C:\\site\\docs\\img\\logo.gif"}, OwnHost, 1,
      "http://www.example.org/docs/img/logo.gif", "docs/img/logo.gif", false, 2},
     {"Internet, saved from url", "\"http://www.example.org/saved.htm\"", {"C:\\site\\copy\\page.htm"},
      [](EngineFixture& f) { f.savedFrom.Add("HTTP://www.example.org/saved.htm", 1); }, 1,
      "http://www.example.org/saved.htm", "copy/page.htm", false, 1},
-    {"Internet, nothing found", "\"https://www.example.org/x.htm\"", {}, NoChange, 1, "https://www.example.org/x.htm",
+    {"Internet, nothing found", "\"https://www.example.org/x.htm\"", {}, OwnHost, 1, "https://www.example.org/x.htm",
      "", false, -1},
     {"Internet, file names off", "\"ftp://ftp.example.org/logo.gif\"", {"C:\\site\\logo.gif"},
-     [](EngineFixture& f) { f.search.searchFileNames = false; }, 1, "ftp://ftp.example.org/logo.gif", "", false, -1},
-    {"Internet, unquoted deletion", "gopher://example.org/x", {}, NoChange, 1, "gopher://example.org/x", "\"\"", false,
-     -1},
-    {"Internet, trailing slash dropped", "\"http://www.example.org/\"", {}, NoChange, 1, "http://www.example.org",
+     [](EngineFixture& f) {
+         f.search.searchFileNames = false;
+         f.savedFrom.Add("ftp://ftp.example.org/", 0);
+     },
+     1, "ftp://ftp.example.org/logo.gif", "", false, -1},
+    {"Internet, unquoted deletion", "gopher://example.org/x", {},
+     [](EngineFixture& f) { f.search.baseUrl = "http://Example.org/site"; }, 1, "gopher://example.org/x", "\"\"", false, -1},
+    {"Internet, trailing slash dropped", "\"http://www.example.org/\"", {}, OwnHost, 1, "http://www.example.org",
      "", false, -1},
+    {"Internet, another site's page left alone", "\"https://generator.example/index.html\"", {"C:\\site\\index.html"},
+     OwnHost, 0, nullptr, nullptr, false, -1},
     // Local file URLs.
     {"file URL, found", "\"file:///C|/site/a.htm\"", {"C:\\site\\a.htm"}, NoChange, 1, "file:///C|/site/a.htm",
      "a.htm", false, 1},
@@ -394,6 +402,32 @@ TEST(ProcessUrl, WorkingInternetUrlIsOnlyCanonicalised) {
     EXPECT_EQ(f.links[0].linkReplacement, "http://www.example.org/a%20b.htm");
 }
 
+TEST(ProcessUrl, LinkMovedForGoodIsUpdatedOnlyWhenAsked) {
+    struct Case {
+        bool update;
+        const char* moved;
+        const char* replacement;  // nullptr: nothing queued
+    } cases[] = {{true, "http://new.example.org/b.htm", "http://new.example.org/b.htm#x"},
+                 {false, "http://new.example.org/b.htm", nullptr},
+                 {true, "", nullptr}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.moved);
+        EngineFixture f;
+        f.files.Append(kPage);
+        FakeInternet internet(0);
+        internet.moved = c.moved;
+        f.search.updateMoved = c.update;
+        f.ctx.skipInternetCheck = false;
+        f.ctx.internet = &internet;
+        EXPECT_EQ(ProcessHref(f, "\"http://www.example.org/a.htm#x\""), c.replacement ? 1 : 0);
+        if (c.replacement) {
+            EXPECT_EQ(f.links[0].linkUrl, "http://www.example.org/a.htm#x");
+            EXPECT_EQ(f.links[0].linkReplacement, c.replacement);
+            EXPECT_EQ(f.links.secondPassCount(), 0);
+        }
+    }
+}
+
 TEST(ProcessUrl, SkippedCheckOrNoCheckerLeavesUrlsUnchecked) {
     for (bool skip : {true, false}) {
         EngineFixture f;
@@ -401,6 +435,7 @@ TEST(ProcessUrl, SkippedCheckOrNoCheckerLeavesUrlsUnchecked) {
         FakeInternet internet(0);
         f.ctx.skipInternetCheck = skip;
         f.ctx.internet = skip ? &internet : nullptr;
+        OwnHost(f);
         EXPECT_EQ(ProcessHref(f, "\"http://www.example.org/a.htm\""), 1);
         EXPECT_TRUE(internet.asked.empty());
         EXPECT_EQ(f.links[0].linkReplacement, "");

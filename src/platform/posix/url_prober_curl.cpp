@@ -4,12 +4,15 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "platform/http_answer.h"
 #include "platform/probe_workers.h"
 
 namespace corvane {
@@ -97,19 +100,27 @@ size_t StopAtFirstBytes(char*, size_t size, size_t count, void* check) {
 
 class Request {
 public:
-    Request(CURL* easy, const CurlConnection& connection, const std::atomic<bool>& abandoned)
-        : easy_(easy), connection_(connection), abandoned_(abandoned) {}
+    Request(CURL* easy, const CurlConnection& connection, const std::atomic<bool>& abandoned, long timeLimit)
+        : easy_(easy), connection_(connection), abandoned_(abandoned), timeLimit_(timeLimit) {}
 
-    // HEAD, redirections followed; 200 and 401 mean the page is there.
-    bool HeadAnswers(const std::string& url) {
+    // One request, redirections not followed; a GET stops at the first bytes of the body.
+    bool Send(const std::string& url, bool head, HttpExchange* answer) {
         Prepare(url);
-        curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
-        curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, 10L);
-        if (curl_easy_perform(easy_) != CURLE_OK) return false;
-        long status = 0;
-        curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
-        return status == 200 || status == 401;
+        curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
+        OpenCheck check;
+        if (head) {
+            curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+        } else {
+            curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
+            curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, StopAtFirstBytes);
+            curl_easy_setopt(easy_, CURLOPT_WRITEDATA, &check);
+        }
+        const CURLcode code = curl_easy_perform(easy_);
+        if (code != CURLE_OK && !(code == CURLE_WRITE_ERROR && check.gotData)) return false;
+        curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &answer->status);
+        answer->location = Header("Location");
+        answer->retryAfter = Header("Retry-After");
+        return answer->status > 0;
     }
 
     bool Opens(const std::string& url) {
@@ -128,15 +139,33 @@ public:
         return curl_easy_perform(easy_) == CURLE_OK;
     }
 
+    // Waits in short steps, so that an abandoned request ends soon.
+    bool Sleep(int milliseconds) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (std::chrono::steady_clock::now() < end) {
+            if (abandoned()) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return !abandoned();
+    }
+
     bool abandoned() const { return abandoned_.load(); }
 
 private:
+    std::string Header(const char* name) {
+        struct curl_header* header = nullptr;
+        if (curl_easy_header(easy_, name, 0, CURLH_HEADER, -1, &header) != CURLHE_OK || header == nullptr)
+            return std::string();
+        return header->value;
+    }
+
     void Prepare(const std::string& url) {
         curl_easy_reset(easy_);  // keeps the handle's open connections
         curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
         curl_easy_setopt(easy_, CURLOPT_USERAGENT, connection_.session().userAgent.c_str());
         curl_easy_setopt(easy_, CURLOPT_PROXY, "");  // direct, whatever the environment says
         curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(easy_, CURLOPT_TIMEOUT_MS, timeLimit_);
         curl_easy_setopt(easy_, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(easy_, CURLOPT_XFERINFOFUNCTION, AbortWhenAbandoned);
         curl_easy_setopt(easy_, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(&abandoned_));
@@ -145,19 +174,28 @@ private:
     CURL* easy_;
     const CurlConnection& connection_;
     const std::atomic<bool>& abandoned_;
+    long timeLimit_;
 };
 
-int Probe(CurlConnection& connection, const std::string& object, const std::atomic<bool>& abandoned) {
-    if (connection.kind() == kUrlFtp && object.empty()) return kProbeValid;
+ProbeOutcome Probe(CurlConnection& connection, const std::string& object, const std::atomic<bool>& abandoned,
+                   long timeLimit) {
+    ProbeOutcome outcome;
+    if (connection.kind() == kUrlFtp && object.empty()) {
+        outcome.verdict = kProbeValid;
+        return outcome;
+    }
     EasyHandle easy = connection.Take();
-    if (!easy) return kProbeBroken;
-    Request request(easy.get(), connection, abandoned);
+    if (!easy) return outcome;
+    Request request(easy.get(), connection, abandoned, timeLimit);
     const std::string url = connection.baseUrl() + EscapeObject(object);
     bool valid = false;
     switch (connection.kind()) {
         case kUrlHttp:
         case kUrlHttps:
-            valid = request.HeadAnswers(url);
+            outcome = CheckHttpUrl(
+                url, [&request](const std::string& u, bool head, HttpExchange* a) { return request.Send(u, head, a); },
+                [&request](int milliseconds) { return request.Sleep(milliseconds); });
+            valid = outcome.verdict == kProbeValid;
             break;
         case kUrlFtp:
             valid = request.Opens(url) || (!request.abandoned() && request.Enters(url + "/"));
@@ -167,7 +205,8 @@ int Probe(CurlConnection& connection, const std::string& object, const std::atom
             break;
     }
     connection.Give(std::move(easy));
-    return valid ? kProbeValid : kProbeBroken;
+    outcome.verdict = valid ? kProbeValid : kProbeBroken;
+    return outcome;
 }
 
 class CurlUrlProber : public UrlProber {
@@ -182,6 +221,7 @@ public:
     }
     void CloseSession() override { session_.reset(); }
     bool HasSession() const override { return session_ != nullptr; }
+    void SetTimeLimit(int milliseconds) override { timeLimit_ = milliseconds > 0 ? milliseconds : 0; }
 
     std::shared_ptr<UrlConnection> Connect(UrlKind kind, const std::string& host, int port) override {
         static const char* const kSchemes[] = {"http://", "https://", "ftp://", "gopher://"};
@@ -196,13 +236,15 @@ public:
                                          const std::string& object) override {
         auto curlConnection = std::dynamic_pointer_cast<CurlConnection>(connection);
         if (!curlConnection || curlConnection->kind() != kind) return nullptr;
-        return workers_.Start([curlConnection, object](const std::atomic<bool>& abandoned) {
-            return Probe(*curlConnection, object, abandoned);
+        const long timeLimit = timeLimit_;
+        return workers_.Start([curlConnection, object, timeLimit](const std::atomic<bool>& abandoned) {
+            return Probe(*curlConnection, object, abandoned, timeLimit);
         });
     }
 
 private:
     std::shared_ptr<const CurlSession> session_;
+    long timeLimit_ = 0;  // none
     // Abandoned requests notice within about a second that nobody waits for them.
     ProbeWorkers workers_{true};
 };

@@ -72,6 +72,7 @@ void SearchPage::Start() {
     RunLocked(EditGroup::Restore, [&] {
         const SearchOptions search = ReadSearchOptions();
         const ProcessingOptions processing = ReadProcessingOptions();
+        internet_->SetLimits(LimitsOf(search));
         EngineContext ctx{w.links, w.files, w.savedFrom, search, processing, *host_, w.search.rootPath,
                           w.skipInternetCheck != 0, internet_.get()};
         result = RunSearch(ctx, *w.fs, w.search);
