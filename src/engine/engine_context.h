@@ -13,6 +13,8 @@
 namespace corvane {
 
 // Answers whether an Internet URL works: 0 it answers, positive broken, negative stopped.
+class FragmentCheck;
+
 class InternetUrlChecker {
 public:
     virtual ~InternetUrlChecker() = default;
@@ -29,6 +31,7 @@ struct EngineContext {
     std::string rootPath;                       // the site's root folder, found by the search
     bool skipInternetCheck = true;              // true: Internet URLs are taken as unchecked
     InternetUrlChecker* internet = nullptr;     // consulted unless skipInternetCheck
+    FragmentCheck* fragments = nullptr;         // set by the broken-links pass when #fragments are checked
 };
 
 }  // namespace corvane

@@ -16,6 +16,7 @@ struct SearchOptions {
     bool searchEventsByProtocol = true;   // "&Search inside event definitions by protocol names"
     bool searchScriptsByProtocol = true;  // "Search inside scripts by protocol names"
     bool searchScriptsByTagNames = false; // "Search inside scripts by tag names (not recommended)"
+    bool checkFragments = false;          // "Check #&fragments of local links"
 };
 
 enum TargetMode : int { kTargetAllExternal = 0, kTargetImageLinks = 1, kTargetCustomMask = 2 };

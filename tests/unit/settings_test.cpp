@@ -40,7 +40,7 @@ TEST(Settings, WhatIsSavedIsLoadedAgainAndEmptyTextsAreWritten) {
     saved.review.sortMethod = 2;
     saved.lastRootFolder = "C:\\site";
     ASSERT_EQ(SaveSettings(store, saved), kSettingsDone);
-    EXPECT_EQ(store.numbers.size(), 19u);
+    EXPECT_EQ(store.numbers.size(), 20u);
     EXPECT_EQ(store.texts.size(), 6u);
     ASSERT_EQ(store.texts.count("stStep3Edit1"), 1u);  // an empty base URL is written, not left out
     Settings loaded;
