@@ -136,6 +136,7 @@ void ReadAnchors(const Text& text, std::vector<std::string>& out) {
             ++p;
         }
         bool sawId = false, sawName = false;  // the first of a repeated attribute counts
+        std::vector<std::string> found;        // kept only when the tag ends before the text does
         while (p < u.n && u[p] != '>') {
             if (IsSpace(u[p]) || u[p] == '/') {
                 ++p;
@@ -164,11 +165,13 @@ void ReadAnchors(const Text& text, std::vector<std::string>& out) {
             const bool isName = nameLen == 4 && tag == "a" && WordAt(u, nameStart, "name");
             if ((isId && !sawId) || (isName && !sawName)) {
                 std::string value = ValueText(text, u, from, to);
-                if (!value.empty() && value.find('\0') == std::string::npos) out.push_back(std::move(value));
+                if (!value.empty() && value.find('\0') == std::string::npos) found.push_back(std::move(value));
             }
             sawId = sawId || isId;
             sawName = sawName || isName;
         }
+        if (p >= u.n) break;
+        for (std::string& value : found) out.push_back(std::move(value));
         i = p + 1;
         // Script and style blocks are text up to their end tag, whatever they hold.
         if (tag == "script" || tag == "style") {
