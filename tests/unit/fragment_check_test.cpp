@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/fragment_check.h"
+#include "engine/link_table.h"
 #include "engine/search_driver.h"
 #include "platform/utf8.h"
 #include "support/engine_parts.h"
@@ -131,6 +132,35 @@ const FragmentCase kBadInputs[] = {
       {"C:\\s\\r.html", "<p id=z"}},
      {"p.html#x -> p.html fragment-dropped", "q.html#y -> q.html fragment-dropped", "r.html#z -> r.html fragment-dropped"}},
 };
+
+struct AnchorCase {
+    std::string markup;
+    std::vector<std::string> anchors;  // in the order they stand
+};
+
+// What a page's anchors are: `id` on any element, `name` on `a`, as a browser reads the markup.
+const AnchorCase kAnchors[] = {
+    {"<h1 id=\"a\"><A NAME='b'><div name=c><P ID=d>", {"a", "b", "d"}},
+    {"<p id=\"x\" id=\"y\"><a name=n name=m id=i>", {"x", "n", "i"}},
+    {"<p id=\"caf&eacute;&#233;&#x41;&amp;\"><p id=\"\xC3\xA9 t\"><p id=\"\">", {"caf\xC3\xA9\xC3\xA9" "A&", "\xC3\xA9 t"}},
+    {"<!-- <p id=c> --><script>'<p id=s>'</script><style>/* <p id=t> */</style><p id=after>", {"after"}},
+    {"<p id=a/><p\tid=b>x</p><p title=\"id=z\"><p data-id=q>", {"a/", "b"}},  // '/' ends no unquoted value
+    {"<p id=\"open", {}},
+    {"<p id=cut", {}},
+    {"<!-- never closed <p id=x>", {}},
+};
+
+TEST(FragmentCheck, AnchorsOfAPageInBothWidths) {
+    for (const AnchorCase& c : kAnchors) {
+        for (bool utf16 : {false, true}) {
+            SCOPED_TRACE(c.markup + (utf16 ? " (UTF-16)" : ""));
+            const std::string bytes = utf16 ? AsUtf16(c.markup).substr(2) : c.markup;
+            std::vector<std::string> found;
+            ReadAnchors(MakeText(bytes.data(), static_cast<std::int32_t>(bytes.size()), utf16 ? kEncodingUtf16LE : 0), found);
+            EXPECT_EQ(found, c.anchors);
+        }
+    }
+}
 
 TEST(FragmentCheck, JudgesFragmentsOfWorkingLocalLinksToPages) {
     for (const FragmentCase& c : kChecked) ExpectChanges(c);
