@@ -128,17 +128,20 @@ void FragmentCheck::NoteLink(EngineContext& ctx, const Text& text, std::uint32_t
 std::uint8_t FragmentCheck::Repair(const Note& n, std::string* fragment, std::int32_t* page) {
     const std::string decoded = PercentDecoded(n.name);
     *page = static_cast<std::int32_t>(n.target);
-    // (a) one anchor of the page that reads the same but for case, separators and escapes.
-    const std::string loose = Loose(n.name);
-    if (!loose.empty()) {
+    // (a) one anchor of the page that reads the same but for case, then also separators and escapes: the
+    // stricter reading decides first, so that "#Pos" goes to "pos" rather than to "__pos__" as well.
+    for (const auto& form : {+[](const std::string& s) { return FoldUtf8(PercentDecoded(s)); }, +Loose}) {
+        const std::string wanted = form(n.name);
+        if (wanted.empty()) continue;
         std::string_view match;
         int matches = 0;
         for (std::string_view anchor : anchors_.AnchorsOf(n.target))
-            if (Loose(std::string(anchor)) == loose && ++matches == 1) match = anchor;
+            if (form(std::string(anchor)) == wanted && ++matches == 1) match = anchor;
         if (matches == 1) {
             *fragment = FragmentText(std::string(match));
             return kFragmentCase;
         }
+        if (matches > 1) break;
     }
     // (b) the section moved: the one other page that has the anchor.
     for (const std::string* name : {&decoded, &n.name}) {

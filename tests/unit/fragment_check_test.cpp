@@ -63,7 +63,7 @@ void ExpectChanges(const FragmentCase& c) {
 }
 
 const char kGuide[] = "<h2 id=\"install\">I</h2><h2 ID=install-guide>G</h2><a name=\"old\"></a><div name=\"nope\"></div>"
-                      "<p id=\"caf\xC3\xA9\"></p><p id=\"a b\"></p>";
+                      "<p id=\"caf\xC3\xA9\"></p><p id=\"a b\"></p><p id=pos><p id=__pos__>";
 
 // What is judged: working fragments of local links to pages stay; '#', #top, files that are not pages,
 // Internet URLs and a '#' escaped in a query are not looked at.
@@ -97,7 +97,8 @@ const FragmentCase kRepairs[] = {
      {{"C:\\s\\sub\\index.html",
        "<a href=\"../guide.html#Install_Guide\">a</a><a href=\"../guide.html#moved\">b</a>"
        "<a href=\"../guide.html#twice\">c</a><a href=\"../guide.html#gone\">d</a><a href=\"#gone\">e</a>"
-       "<a href=\"../guide.html#INSTALL.GUIDE\">f</a><a href=\"../guide.html?x=1#Caf%C3%A9\">g</a>"},
+       "<a href=\"../guide.html#INSTALL.GUIDE\">f</a><a href=\"../guide.html?x=1#Caf%C3%A9\">g</a>"
+       "<a href=\"../guide.html#Pos\">h</a><a href=\"../guide.html#_Pos\">i</a>"},
       {"C:\\s\\guide.html", kGuide},
       {"C:\\s\\other.html", "<p id=\"moved\"><p id=twice>"},
       {"C:\\s\\third.html", "<p id=twice>"}},
@@ -105,7 +106,8 @@ const FragmentCase kRepairs[] = {
       "../guide.html#moved -> ../other.html#moved fragment-moved", "../guide.html#twice -> ../guide.html fragment-dropped",
       "../guide.html#gone -> ../guide.html fragment-dropped", "#gone -> # fragment-dropped",
       "../guide.html#INSTALL.GUIDE -> ../guide.html#install-guide fragment-case",
-      "../guide.html?x=1#Café -> ../guide.html?x=1#café fragment-case"}},
+      "../guide.html?x=1#Café -> ../guide.html?x=1#café fragment-case",
+      "../guide.html#Pos -> ../guide.html#pos fragment-case", "../guide.html#_Pos -> ../guide.html fragment-dropped"}},
     {"a link written in another form keeps its form",
      {{"C:\\s\\index.html", "<a href=\"a%20b.html#Here\">a</a><a href=\"a b.html#here\">b</a>"},
       {"C:\\s\\a b.html", "<p id=here>"}},
