@@ -111,6 +111,8 @@ void FragmentCheck::NoteLink(EngineContext& ctx, const Text& text, std::uint32_t
     // The fragment is taken as written: an escaped %23 of a query is no fragment.
     const std::size_t hash = raw.find('#');
     if (hash == std::string::npos || target < 0 || target >= ctx.files.size()) return;
+    // A NUL never names an anchor, and would cut the noted texts short.
+    if (raw.find('\0') != std::string::npos || decoded.find('\0') != std::string::npos) return;
     if (file >= static_cast<std::uint32_t>(ctx.files.size()) || !IsPage(ctx.files.path(static_cast<std::int32_t>(file))))
         return;
     if (!IsPage(ctx.files.path(target))) return;
@@ -121,17 +123,27 @@ void FragmentCheck::NoteLink(EngineContext& ctx, const Text& text, std::uint32_t
     // A page read already answers at once; the others are judged once every page is read.
     if (anchors_.HasAnchor(page, name) || anchors_.HasAnchor(page, PercentDecoded(name))) return;
     const LinkRecord& span = record >= 0 ? ctx.links[record] : ctx.links.Pending();
-    notes_.push_back(Note{file, page, tagPos, valuePos, span.linkValueLen, span.linkQuoteLen, record,
-                          raw.substr(0, hash), std::move(name), decoded});
+    std::string texts = raw.substr(0, hash);
+    texts.push_back('\0');
+    texts += name;
+    texts.push_back('\0');
+    texts += decoded;
+    notes_.push_back(Note{file, page, tagPos, valuePos, span.linkValueLen, span.linkQuoteLen, record, std::move(texts)});
 }
 
-std::uint8_t FragmentCheck::Repair(const Note& n, std::string* fragment, std::int32_t* page) {
-    const std::string decoded = PercentDecoded(n.name);
+FragmentCheck::Texts FragmentCheck::Unpack(const Note& n) {
+    const std::size_t a = n.texts.find('\0');
+    const std::size_t b = n.texts.find('\0', a + 1);
+    return Texts{n.texts.substr(0, a), n.texts.substr(a + 1, b - a - 1), n.texts.substr(b + 1)};
+}
+
+std::uint8_t FragmentCheck::Repair(const Note& n, const Texts& t, std::string* fragment, std::int32_t* page) {
+    const std::string decoded = PercentDecoded(t.name);
     *page = static_cast<std::int32_t>(n.target);
     // (a) one anchor of the page that reads the same but for case, then also separators and escapes: the
     // stricter reading decides first, so that "#Pos" goes to "pos" rather than to "__pos__" as well.
     for (const auto& form : {+[](const std::string& s) { return FoldUtf8(PercentDecoded(s)); }, +Loose}) {
-        const std::string wanted = form(n.name);
+        const std::string wanted = form(t.name);
         if (wanted.empty()) continue;
         std::string_view match;
         int matches = 0;
@@ -144,7 +156,7 @@ std::uint8_t FragmentCheck::Repair(const Note& n, std::string* fragment, std::in
         if (matches > 1) break;
     }
     // (b) the section moved: the one other page that has the anchor.
-    for (const std::string* name : {&decoded, &n.name}) {
+    for (const std::string* name : {&decoded, &t.name}) {
         const std::int32_t other = anchors_.OnlyOtherPageWith(*name, n.target);
         if (other >= 0) {
             *page = other;
@@ -153,7 +165,7 @@ std::uint8_t FragmentCheck::Repair(const Note& n, std::string* fragment, std::in
         }
     }
     // (c) the link keeps its page; a link to its own page keeps only its '#'.
-    *fragment = n.base.empty() ? "#" : "";
+    *fragment = t.base.empty() ? "#" : "";
     return kFragmentDropped;
 }
 
@@ -164,11 +176,12 @@ int FragmentCheck::QueueRepairs(EngineContext& ctx) {
         const Note& n = notes_[k];
         // A page that could not be read says nothing about its anchors.
         if (!anchors_.Collected(n.target)) continue;
-        if (anchors_.HasAnchor(n.target, n.name) || anchors_.HasAnchor(n.target, PercentDecoded(n.name))) continue;
+        const Texts t = Unpack(n);
+        if (anchors_.HasAnchor(n.target, t.name) || anchors_.HasAnchor(n.target, PercentDecoded(t.name))) continue;
         std::string fragment;
         std::int32_t page = -1;
-        const std::uint8_t repair = Repair(n, &fragment, &page);
-        const std::string query = n.base.substr(std::min(n.base.find('?'), n.base.size()));
+        const std::uint8_t repair = Repair(n, t, &fragment, &page);
+        const std::string query = t.base.substr(std::min(t.base.find('?'), t.base.size()));
 
         std::string address;
         bool quoted = false;
@@ -181,7 +194,7 @@ int FragmentCheck::QueueRepairs(EngineContext& ctx) {
             quoted = UnwrapReplacement(stored, &address, false) == 1;
             address = address.substr(0, address.find('#'));
         } else {
-            CanonicalizeUrl(n.base, &address);
+            CanonicalizeUrl(t.base, &address);
         }
         if (repair == kFragmentMoved) {
             std::string canonicalQuery;
@@ -198,7 +211,7 @@ int FragmentCheck::QueueRepairs(EngineContext& ctx) {
             continue;
         }
         LinkRecord& r = ctx.links.Pending();
-        r.linkUrl = n.url;
+        r.linkUrl = t.url;
         r.linkReplacement = replacement;
         r.linkFile = n.file;
         r.linkTagPos = n.tagPos;

@@ -52,11 +52,15 @@ private:
         std::uint32_t valueLen;
         std::uint32_t quoteLen;
         std::int32_t record;
-        std::string base;  // the URL as written before its '#'
-        std::string name;  // the fragment's name, references decoded, in UTF-8
-        std::string url;   // the decoded URL, as the record shows it
+        // One allocation per link, as most pages are linked before they are read: the URL as written before
+        // its '#', the fragment's name (references decoded, UTF-8) and the decoded URL, each ended by a NUL.
+        std::string texts;
     };
-    std::uint8_t Repair(const Note& n, std::string* fragment, std::int32_t* page);
+    struct Texts {
+        std::string base, name, url;
+    };
+    static Texts Unpack(const Note& n);
+    std::uint8_t Repair(const Note& n, const Texts& t, std::string* fragment, std::int32_t* page);
 
     PageAnchors anchors_;
     std::vector<Note> notes_;
