@@ -140,20 +140,18 @@ FragmentCheck::Texts FragmentCheck::Unpack(const Note& n) {
 std::uint8_t FragmentCheck::Repair(const Note& n, const Texts& t, std::string* fragment, std::int32_t* page) {
     const std::string decoded = PercentDecoded(t.name);
     *page = static_cast<std::int32_t>(n.target);
-    // (a) one anchor of the page that reads the same but for case, then also separators and escapes: the
-    // stricter reading decides first, so that "#Pos" goes to "pos" rather than to "__pos__" as well.
-    for (const auto& form : {+[](const std::string& s) { return FoldUtf8(PercentDecoded(s)); }, +Loose}) {
-        const std::string wanted = form(t.name);
-        if (wanted.empty()) continue;
+    // (a) the one anchor of the page that reads the same but for case, separators and escapes; when several
+    // do ("pos" and "__pos__" for "#Pos"), any choice could be the wrong section.
+    const std::string loose = Loose(t.name);
+    if (!loose.empty()) {
         std::string_view match;
         int matches = 0;
         for (std::string_view anchor : anchors_.AnchorsOf(n.target))
-            if (form(std::string(anchor)) == wanted && ++matches == 1) match = anchor;
+            if (Loose(std::string(anchor)) == loose && ++matches == 1) match = anchor;
         if (matches == 1) {
             *fragment = FragmentText(std::string(match));
             return kFragmentCase;
         }
-        if (matches > 1) break;
     }
     // (b) the section moved: the one other page that has the anchor.
     for (const std::string* name : {&decoded, &t.name}) {

@@ -107,7 +107,7 @@ const FragmentCase kRepairs[] = {
       "../guide.html#gone -> ../guide.html fragment-dropped", "#gone -> # fragment-dropped",
       "../guide.html#INSTALL.GUIDE -> ../guide.html#install-guide fragment-case",
       "../guide.html?x=1#Café -> ../guide.html?x=1#café fragment-case",
-      "../guide.html#Pos -> ../guide.html#pos fragment-case", "../guide.html#_Pos -> ../guide.html fragment-dropped"}},
+      "../guide.html#Pos -> ../guide.html fragment-dropped", "../guide.html#_Pos -> ../guide.html fragment-dropped"}},
     {"a link written in another form keeps its form",
      {{"C:\\s\\index.html", "<a href=\"a%20b.html#Here\">a</a><a href=\"a b.html#here\">b</a>"},
       {"C:\\s\\a b.html", "<p id=here>"}},
