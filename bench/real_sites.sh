@@ -13,6 +13,8 @@ usage: bench/real_sites.sh [options] FOLDER [-- extra corvane-cli options]
                      a quarter of the pages)
   --renames N        pages renamed by letter case (default 5)
   --keep             keep the working folder (its path is printed)
+  --fragments [N]    measure the #fragment check instead: a search of the healthy copy, then a fix of a copy
+                     with 1 in N linked anchors renamed (default 10) and a section's anchors moved
 FOLDER is any folder of HTML pages; it is copied (symbolic links followed) and never changed.
 Exit status: 0 no working link changed, 1 a working link proposed for a change or damaged,
 2 bad usage or a tool missing.
@@ -23,6 +25,8 @@ cli=
 section=()
 renames=5
 keep=0
+fragments=0
+share=10
 site=
 extra=()
 while [ $# -gt 0 ]; do
@@ -31,6 +35,7 @@ while [ $# -gt 0 ]; do
         --section) section=(--section "${2:?}"); shift 2 ;;
         --renames) renames=${2:?}; shift 2 ;;
         --keep) keep=1; shift ;;
+        --fragments) fragments=1; shift; case ${1:-} in [0-9]*) share=$1; shift ;; esac ;;
         -h|--help) usage; exit 0 ;;
         --) shift; extra=("$@"); break ;;
         -*) echo "unknown argument: $1" >&2; usage >&2; exit 2 ;;
@@ -57,6 +62,20 @@ echo "site: $site ($pages pages, $files files)"
 echo "corvane-cli: $cli"
 
 status=0
+if [ $fragments -eq 1 ]; then
+    echo "== healthy site: corvane-cli search --check-fragments"
+    "$cli" search --no-check-internet-urls --check-fragments --json "${extra[@]}" "$work/healthy" >"$work/search.json" ||
+        { echo "corvane-cli search failed" >&2; exit 2; }
+    py fragments-healthy "$work/healthy" "$work/search.json" || status=1
+    echo "== anchors renamed and a section moved: corvane-cli fix --check-fragments"
+    cp -r "$work/healthy" "$work/site"
+    py fragments-reorganise "$work/site" "$work/moves.json" --share "$share" || exit 2
+    cp -r "$work/site" "$work/before"
+    "$cli" fix --no-check-internet-urls --no-backups --check-fragments "${extra[@]}" "$work/site" >"$work/fix.log" ||
+        { echo "corvane-cli fix failed (see $work/fix.log)" >&2; keep=1; trap - EXIT; exit 2; }
+    py fragments-score "$work/before" "$work/site" "$work/moves.json" || status=1
+    exit $status
+fi
 echo "== healthy site: corvane-cli search"
 "$cli" search --no-check-internet-urls --json "${extra[@]}" "$work/healthy" >"$work/search.json" ||
     { echo "corvane-cli search failed" >&2; exit 2; }

@@ -11,6 +11,7 @@
 #include "apply/apply_driver.h"
 #include "apply/review_model.h"
 #include "engine/engine_context.h"
+#include "engine/fragment_check.h"
 #include "engine/internet_check.h"
 #include "engine/search_driver.h"
 #include "filelist/folder_scan.h"
@@ -129,6 +130,7 @@ void WriteSearchJson(JsonWriter& j, const Session& s) {
         j.Field("linkValuePos", r.linkValuePos);
         j.Field("linkValueLen", r.linkValueLen);
         j.Field("linkQuoteLen", r.linkQuoteLen);
+        if (r.linkFragmentRepair != kFragmentKept) j.Field("reason", FragmentRepairName(r.linkFragmentRepair));
         j.EndObject();
     }
     j.EndArray();

@@ -14,6 +14,8 @@
 namespace corvane {
 
 // Answers whether an Internet URL works: 0 it answers, positive broken, negative stopped.
+class FragmentCheck;
+
 class InternetUrlChecker {
 public:
     virtual ~InternetUrlChecker() = default;
@@ -58,6 +60,7 @@ struct EngineContext {
     bool skipInternetCheck = true;              // true: Internet URLs are taken as unchecked
     InternetUrlChecker* internet = nullptr;     // consulted unless skipInternetCheck
     PageBase pageBase;                          // set while a page with a <base href> is scanned
+    FragmentCheck* fragments = nullptr;         // set by the broken-links pass when #fragments are checked
 };
 
 }  // namespace corvane

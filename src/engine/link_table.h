@@ -31,6 +31,7 @@ struct LinkRecord {
     std::uint32_t linkQuoteLen = 0;  // delimiter characters at each end: 0, 1 or 2
     std::int32_t linkListRow = -1;   // review-list row, -1 when not shown
     std::uint8_t linkKind = kLinkAsTag;
+    std::uint8_t linkFragmentRepair = 0;  // a FragmentRepair when the record repairs a #fragment
 };
 
 class LinkTable {

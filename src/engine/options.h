@@ -21,6 +21,7 @@ struct SearchOptions {
     int timeLimitSeconds = 30;
     int maxRequests = 64;
     int maxRequestsPerHost = 8;
+    bool checkFragments = false;          // "Check #&fragments of local links"
 };
 
 enum TargetMode : int { kTargetAllExternal = 0, kTargetImageLinks = 1, kTargetCustomMask = 2 };

@@ -1,10 +1,12 @@
 // The search of step 5: root path, counting, Unicode and saved-from passes, then the scan of every file.
 #include "engine/search_driver.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include "engine/internet_prefetch.h"
+#include "engine/fragment_check.h"
 #include "engine/saved_from_pass.h"
 #include "platform/utf8.h"
 
@@ -110,9 +112,36 @@ int UnicodePass(EngineContext& ctx, FileSystem& fs) {
     return 0;
 }
 
+namespace {
+
+// The link table filled up: links past the limit were not queued, and going on would show a
+// half-checked site as done.
+int StopWhenFull(EngineContext& ctx) {
+    const std::string limit = std::to_string(ctx.links.capacity());
+    ctx.host.AddLogLine(">> Stopped: more than " + limit + " changes found", false);
+    ctx.host.ShowError(kTooManyChangesMessage);
+    return -1;
+}
+
+// The fragment check of one pass, known to the URL processor only while the pass runs.
+struct FragmentPass {
+    EngineContext& ctx;
+    std::unique_ptr<FragmentCheck> check;
+    explicit FragmentPass(EngineContext& c) : ctx(c) {
+        if (ctx.search.checkFragments) check = std::make_unique<FragmentCheck>();
+        ctx.fragments = check.get();
+    }
+    ~FragmentPass() { ctx.fragments = nullptr; }
+    FragmentPass(const FragmentPass&) = delete;
+    FragmentPass& operator=(const FragmentPass&) = delete;
+};
+
+}  // namespace
+
 int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state, const FileScanners& scanners,
                     std::vector<FileStamp>* stamps) {
     ctx.host.AddLogLine(">> Searching for broken links ...", false);
+    FragmentPass fragments(ctx);
     int total = 0;
     std::int32_t done = 0;
     const std::int32_t rows = ctx.files.size();
@@ -131,21 +160,27 @@ int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state
             (*stamps)[static_cast<std::size_t>(i)] =
                 FileStamp{true, static_cast<std::int64_t>(buffer.size()), known ? info.lastWrite : -1,
                           ContentHash(buffer.data(), buffer.size())};
-        if (buffer.empty()) continue;
         const std::uint32_t file = static_cast<std::uint32_t>(i);
         if (ctx.links.fileEncoding(file) == kEncodingUtf16BE) SwapByteOrder(buffer.data(), buffer.size());
+        if (fragments.check && kind == kPageFile)
+            fragments.check->anchors().CollectAnchors(
+                file, MakeText(buffer.data(), static_cast<std::int32_t>(buffer.size()), ctx.links.fileEncoding(file)));
+        if (buffer.empty()) continue;
         FileScanner scan = kind == kPageFile ? scanners.page : kind == kScriptFile ? scanners.script : scanners.styleSheet;
         if (scan == nullptr) continue;
         const int changes = scan(ctx, buffer.data(), static_cast<std::int32_t>(buffer.size()), path, file);
         if (changes < 0) return -1;
-        if (ctx.links.full()) {
-            // Links past the limit were not queued: going on would show a half-checked site as done.
-            const std::string limit = std::to_string(ctx.links.capacity());
-            ctx.host.AddLogLine(">> Stopped: more than " + limit + " changes found", false);
-            ctx.host.ShowError(kTooManyChangesMessage);
-            return -1;
-        }
+        if (ctx.links.full()) return StopWhenFull(ctx);
         total += changes;
+    }
+    if (fragments.check) {
+        // A page may be linked before it is read: its links' fragments are judged now, in the order found.
+        ctx.host.AddLogLine(">> Checking #fragments of local links ... ", false);
+        const int repairs = fragments.check->QueueRepairs(ctx);
+        if (ctx.links.full()) return StopWhenFull(ctx);
+        if (repairs < 0) return -1;
+        ctx.host.AddLogLine(std::to_string(repairs) + " change(s) to apply", true);
+        total += repairs;
     }
     return total;
 }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/modern_tags.h"
+#include "engine/fragment_check.h"
 #include "engine/page_charset.h"
 #include "engine/replacement_search.h"
 #include "engine/url_text.h"
@@ -94,6 +95,15 @@ bool SpelledAsOnDisk(const std::string& local, const std::string& rowPath) {
     return resolved.compare(from, std::string::npos, rowPath, from, std::string::npos) == 0;
 }
 
+// With #fragments checked, a link that reaches a page (record: what was queued for it, if anything)
+// has its fragment judged once every page is read.
+int NoteFragment(EngineContext& ctx, const UrlParts& u, std::int32_t page, int committed) {
+    if (ctx.fragments != nullptr && committed >= 0)
+        ctx.fragments->NoteLink(ctx, u.text, u.file, u.tagPos, u.valuePos, u.raw, u.decoded, page,
+                                committed > 0 ? ctx.links.linkCount() - 1 : -1);
+    return committed;
+}
+
 const char* const kFolderIndexNames[] = {"index.html", "index.htm", "default.htm"};
 
 // A local path: a file of the site is marked and, when asked, rewritten in the chosen form;
@@ -120,8 +130,9 @@ int ResolveLocal(EngineContext& ctx, const UrlParts& u, const std::string& local
     if (row >= 0) {
         files.SetReferenced(row);
         if (rewriteInForm || (ctx.processing.matchCase && !SpelledAsOnDisk(path, files.path(row))))
-            return QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, row, url, tail, u.isAttributeValue);
-        return CanonicalOnly(ctx, u);
+            return NoteFragment(
+                ctx, u, row, QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, row, url, tail, u.isAttributeValue));
+        return NoteFragment(ctx, u, row, CanonicalOnly(ctx, u));
     }
     if (files.HoldsRows(path)) {
         std::string folder = path;
@@ -138,8 +149,10 @@ int ResolveLocal(EngineContext& ctx, const UrlParts& u, const std::string& local
     // The broken path is compared with the candidates' folders as a web server would have read it.
     std::string broken;
     if (!ResolveDotSegments(path, &broken)) broken = path;
-    return QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, FindByFileName(files, broken, 0), url, tail,
-                            u.isAttributeValue);
+    const std::int32_t candidate = FindByFileName(files, broken, 0);
+    const int queued = QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, candidate, url, tail, u.isAttributeValue);
+    // The replacement keeps its fragment only where the new page has that anchor.
+    return queued > 0 ? NoteFragment(ctx, u, candidate, queued) : queued;
 }
 
 // The text of base after the base URL and its separator, when base lies under the base URL.
@@ -315,6 +328,9 @@ int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std
     if (opt.deleteScripts && StartsWithAny(base, {"javascript:", "vbscript:", "about:"}))
         return QueueReplacement(ctx, text, file, tagPos, valuePos, -1, base, u.fragment, isAttributeValue);
 
+    // "#x" alone points into the page itself.
+    if (base.empty() && raw[0] == '#' && tagPos >= 0)
+        return NoteFragment(ctx, u, static_cast<std::int32_t>(file), CanonicalOnly(ctx, u));
     if (base.empty() || StartsWithAny(base, {"mailto:", "news:", "view-source:", "javascript:", "vbscript:", "about:",
                                              "tel:", "sms:", "geo:"}))
         return CanonicalOnly(ctx, u);

@@ -41,7 +41,7 @@ TEST(Settings, WhatIsSavedIsLoadedAgainAndEmptyTextsAreWritten) {
     saved.lastRootFolder = "C:\\site";
     saved.search.timeLimitSeconds = 7;
     ASSERT_EQ(SaveSettings(store, saved), kSettingsDone);
-    EXPECT_EQ(store.numbers.size(), 21u);
+    EXPECT_EQ(store.numbers.size(), 22u);
     EXPECT_EQ(store.texts.size(), 6u);
     ASSERT_EQ(store.texts.count("stStep3Edit1"), 1u);  // an empty base URL is written, not left out
     Settings loaded;

@@ -178,6 +178,7 @@ TEST_F(WizardPages, ACommandDuringAnAddLeavesTheActionRunning) {
 
 TEST_F(WizardPages, TheOptionsPagesStartFromTheSettingsAndFollowTheirRules) {
     store.numbers["stStep3Chk12"] = 0;
+    store.numbers["stStep3Chk14"] = 1;
     store.numbers["stStep4Rad1"] = 7;  // any non-zero value is "relative"
     store.numbers["stStep4Combo1"] = 2;
     store.texts["stStep4Combo2"] = "my frame";
@@ -188,6 +189,7 @@ TEST_F(WizardPages, TheOptionsPagesStartFromTheSettingsAndFollowTheirRules) {
                    IDC_SEARCH_OPT_EVENTS, IDC_SEARCH_OPT_CHECK_INTERNET})
         EXPECT_TRUE(IsChecked(2, id)) << id;
     EXPECT_FALSE(IsChecked(2, IDC_SEARCH_OPT_SCRIPT_TAGS));
+    EXPECT_TRUE(IsChecked(2, IDC_SEARCH_OPT_CHECK_FRAGMENTS));
     Check(2, IDC_SEARCH_OPT_USE_BASE_URL, true);
     ClickOn(Page(2), IDC_SEARCH_OPT_USE_BASE_URL);
     EXPECT_TRUE(PageEnabled(2, IDC_SEARCH_OPT_BASE_URL));

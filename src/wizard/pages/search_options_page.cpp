@@ -18,6 +18,7 @@ const TooltipTool kTools[] = {
     {IDC_SEARCH_OPT_EVENTS, 305, "Allows seaching for URL's inside DHTML event definitions (recommended)"},
     {IDC_SEARCH_OPT_USE_BASE_URL, 306, "Allows using a base URL for searching"},
     {IDC_SEARCH_OPT_BASE_URL, 307, "The base URL of your site (for example, \"http://www.meridel.example/\")"},
+    {IDC_SEARCH_OPT_CHECK_FRAGMENTS, 308, "Allows checking that the #fragment of a local link names an anchor of its page, and repairing the ones that miss"},
 };
 
 class SearchOptionsPage : public WizardPage {
