@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <set>
 
 namespace corvane {
 namespace {
@@ -201,6 +202,16 @@ int PosixFileSystem::ReadFirstBytes(const std::string& path, unsigned char* buff
 
 bool PosixFileSystem::WriteNewFile(const std::string& path, const void* data, std::size_t size,
                                    WriteFailure* failure) {
+    return WriteNew(path, data, size, failure, true);
+}
+
+bool PosixFileSystem::WriteNewFileUnflushed(const std::string& path, const void* data, std::size_t size,
+                                            WriteFailure* failure) {
+    return WriteNew(path, data, size, failure, false);
+}
+
+bool PosixFileSystem::WriteNew(const std::string& path, const void* data, std::size_t size, WriteFailure* failure,
+                               bool flush) {
     std::string host;
     if (!WindowsToHostPath(path, &host) || (data == nullptr && size > 0)) {
         if (failure) *failure = WriteFailure{true, "invalid path"};
@@ -212,7 +223,7 @@ bool PosixFileSystem::WriteNewFile(const std::string& path, const void* data, st
         return false;
     }
     Fd fd(raw);
-    bool ok = WriteFully(fd.get(), static_cast<const unsigned char*>(data), size) && ::fsync(fd.get()) == 0;
+    bool ok = WriteFully(fd.get(), static_cast<const unsigned char*>(data), size) && (!flush || ::fsync(fd.get()) == 0);
     ok = fd.Close() && ok;
     if (!ok) {
         if (failure) *failure = WriteFailure{false, std::strerror(errno)};
@@ -225,6 +236,14 @@ bool PosixFileSystem::WriteNewFile(const std::string& path, const void* data, st
 }
 
 bool PosixFileSystem::MoveFile(const std::string& from, const std::string& to, bool replaceExisting) {
+    return Move(from, to, replaceExisting, true);
+}
+
+bool PosixFileSystem::MoveFileUnflushed(const std::string& from, const std::string& to, bool replaceExisting) {
+    return Move(from, to, replaceExisting, false);
+}
+
+bool PosixFileSystem::Move(const std::string& from, const std::string& to, bool replaceExisting, bool flush) {
     std::string source, target;
     if (!WindowsToHostPath(from, &source) || !WindowsToHostPath(to, &target)) return false;
     bool moved = false;
@@ -251,9 +270,52 @@ bool PosixFileSystem::MoveFile(const std::string& from, const std::string& to, b
         }
     }
     if (!moved) return false;
+    if (!flush) return true;
     SyncFolderOf(target);
     if (ParentFolder(source) != ParentFolder(target)) SyncFolderOf(source);
     return true;
+}
+
+bool PosixFileSystem::FlushFiles(const std::vector<std::string>& paths) {
+    // Every file's write-back is started before the first wait, so that the disk takes them
+    // together and the waits that follow find their work mostly done.
+    std::vector<std::string> hosts(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (!WindowsToHostPath(paths[i], &hosts[i])) return false;
+#ifdef SYNC_FILE_RANGE_WRITE
+        int raw = OpenRetrying(hosts[i].c_str(), O_RDONLY);
+        if (raw < 0) return false;
+        Fd fd(raw);
+        ::sync_file_range(fd.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    }
+    for (const std::string& host : hosts) {
+        int raw = OpenRetrying(host.c_str(), O_RDONLY);
+        if (raw < 0) return false;
+        Fd fd(raw);
+        if (::fdatasync(fd.get()) != 0) return false;
+    }
+    return true;
+}
+
+bool PosixFileSystem::FlushFolders(const std::vector<std::string>& paths) {
+    std::set<std::string> folders;
+    for (const std::string& path : paths) {
+        std::string host;
+        if (!WindowsToHostPath(path, &host)) return false;
+        folders.insert(ParentFolder(host));
+    }
+    bool ok = true;
+    for (const std::string& folder : folders) {
+        int raw = OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (raw < 0) {
+            ok = false;
+            continue;
+        }
+        Fd fd(raw);
+        ok = ::fsync(fd.get()) == 0 && ok;
+    }
+    return ok;
 }
 
 bool PosixFileSystem::DeleteFile(const std::string& path) {
