@@ -37,8 +37,10 @@ struct ApplyContext {
 // its backup would replace one made earlier in this run; its new text cannot even be created
 // beside it (a read-only folder). Returns the number of records of the files written,
 // kApplyStopped when the user stopped, or kApplyDiskWriteError when writing a new text failed
-// after it was created (a full disk: the walk ends there; the file concerned still holds its old
-// content, or its backup does).
+// after it was created or it could not be flushed (a full disk: the walk ends there; the file
+// concerned still holds its old content, or its backup does). New texts are written and flushed
+// many files at a time, then put in place in list order; when it returns, every file written and
+// every backup is on the disk, and the log, progress and stops are as one file at a time gives them.
 std::int32_t ApplyAllChanges(const ApplyContext& context);
 
 enum ApplyStatusMode : int { kApplyStatusRunning = 0, kApplyStatusDone = 1, kApplyStatusStopped = 2 };

@@ -54,6 +54,19 @@ public:
                               WriteFailure* failure = nullptr) = 0;
     // Renames `from` to `to`; with replaceExisting an existing `to` is replaced in one step.
     virtual bool MoveFile(const std::string& from, const std::string& to, bool replaceExisting) = 0;
+
+    // The same three steps for many files at once, where waiting for the disk once per file
+    // would cost more than the writing: WriteNewFileUnflushed and MoveFileUnflushed leave their
+    // bytes and names in the system's cache until FlushFiles and FlushFolders of the paths
+    // concerned return true.
+    virtual bool WriteNewFileUnflushed(const std::string& path, const void* data, std::size_t size,
+                                       WriteFailure* failure) = 0;
+    virtual bool MoveFileUnflushed(const std::string& from, const std::string& to, bool replaceExisting) = 0;
+    // Puts the content of every file named on the disk; false when any of them cannot be flushed.
+    virtual bool FlushFiles(const std::vector<std::string>& paths) = 0;
+    // Puts on the disk the folders holding the entries named (each folder once), so that their
+    // names, as created or moved, survive a crash.
+    virtual bool FlushFolders(const std::vector<std::string>& paths) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
     virtual bool FileExists(const std::string& path) = 0;
     // The identity, size and last-write time of the file or folder `path` reaches (links are

@@ -16,10 +16,11 @@ namespace corvane {
 // added unless SetListingOrder says otherwise. Every call is counted, overall and by kind, and
 // any of them can be made to fail: the n-th call of a kind, the n-th call overall, or every
 // call from the n-th on. GetFileInfo is neither counted nor journalled, so that failure schedules
-// keep their meaning; it gives each file an identity kept through moves.
+// keep their meaning; it gives each file an identity kept through moves. A file written
+// unflushed is not durable until FlushFiles names it: Durable tells what a crash would keep.
 class MemoryFileSystem : public FileSystem {
 public:
-    enum Operation : int { kRead, kReadFirst, kWrite, kMove, kDelete, kExists, kList, kAnyOperation };
+    enum Operation : int { kRead, kReadFirst, kWrite, kMove, kDelete, kExists, kList, kFlush, kAnyOperation };
 
     // Adds a folder and any missing parent folders (the drive root included).
     void AddFolder(const std::string& path) { MakeFolder(Normalize(path)); }
@@ -37,6 +38,7 @@ public:
             if (found->second.folder) return;
             found->second.data = content;
             found->second.lastWrite = ++clock_;
+            found->second.durable = true;
             return;
         }
         Link(norm, false, content);
@@ -86,6 +88,11 @@ public:
         if (found == nodes_.end() || found->second.folder) return std::string();
         return std::string(found->second.data.begin(), found->second.data.end());
     }
+    // The file exists and its content would survive a crash (it was added, written flushed, or flushed since).
+    bool Durable(const std::string& path) const {
+        const Node* file = FindFile(path);
+        return file != nullptr && file->durable;
+    }
     // Every file's path in key order (the case of each name as it was added).
     std::vector<std::string> Files() const {
         std::vector<std::string> result;
@@ -130,6 +137,26 @@ public:
     }
     bool WriteNewFile(const std::string& path, const void* data, std::size_t size,
                       WriteFailure* failure = nullptr) override {
+        return Write(path, data, size, failure, true);
+    }
+    bool WriteNewFileUnflushed(const std::string& path, const void* data, std::size_t size,
+                               WriteFailure* failure) override {
+        return Write(path, data, size, failure, false);
+    }
+    bool MoveFileUnflushed(const std::string& from, const std::string& to, bool replaceExisting) override {
+        return MoveFile(from, to, replaceExisting);
+    }
+    bool FlushFiles(const std::vector<std::string>& paths) override {
+        if (!Begin(kFlush, "flush files " + Joined(paths))) return false;
+        for (const std::string& path : paths)
+            if (FindFile(path) == nullptr) return Failed();
+        for (const std::string& path : paths) nodes_[Fold(Normalize(path))].durable = true;
+        return true;
+    }
+    bool FlushFolders(const std::vector<std::string>& paths) override {
+        return Begin(kFlush, "flush folders " + Joined(paths));
+    }
+    bool Write(const std::string& path, const void* data, std::size_t size, WriteFailure* failure, bool flush) {
         // An injected failure stands for a disk that fails once the file exists (a full disk).
         if (!Begin(kWrite, "write " + path)) {
             if (failure) *failure = WriteFailure{false, "injected failure"};
@@ -144,6 +171,7 @@ public:
         }
         const unsigned char* bytes = static_cast<const unsigned char*>(data);
         Link(norm, false, std::vector<unsigned char>(bytes, bytes + size));
+        nodes_[Fold(norm)].durable = flush;
         return true;
     }
     bool MoveFile(const std::string& from, const std::string& to, bool replaceExisting) override {
@@ -154,6 +182,7 @@ public:
         std::string sourceKey = Fold(source), targetKey = Fold(target);
         std::vector<unsigned char> data = file->data;
         const std::uint64_t id = file->id, lastWrite = file->lastWrite;
+        const bool durable = file->durable;
         if (sourceKey == targetKey) {
             nodes_[sourceKey].name = NameOf(target);
             nodes_[sourceKey].path = target;
@@ -168,6 +197,7 @@ public:
         Link(target, false, data);
         nodes_[targetKey].id = id;  // a move keeps the file what it is
         nodes_[targetKey].lastWrite = lastWrite;
+        nodes_[targetKey].durable = durable;
         return true;
     }
     bool DeleteFile(const std::string& path) override {
@@ -214,6 +244,7 @@ private:
         std::string path;                   // normalised, as added
         std::uint64_t id = 0;
         std::uint64_t lastWrite = 0;
+        bool durable = true;
     };
     struct Rule {
         Operation kind;
@@ -262,6 +293,11 @@ private:
         return slash == std::string::npos ? norm : norm.substr(slash + 1);
     }
 
+    static std::string Joined(const std::vector<std::string>& paths) {
+        std::string all;
+        for (const std::string& path : paths) all += (all.empty() ? "" : ", ") + path;
+        return all;
+    }
     bool IsFolder(const std::string& norm) const {
         auto found = nodes_.find(Fold(norm));
         return found != nodes_.end() && found->second.folder;

@@ -457,6 +457,10 @@ std::string CheckNothingLost(const Site& site, bool backups) {
         const std::string old = Encode(f.text, f.encoding);
         const std::string now = site.fs.Content(f.path);
         const std::string backup = site.fs.Content(f.path + ".bak");
+        // What a crash would keep: only texts flushed to the disk count.
+        if (site.fs.HasFile(f.path) && !site.fs.Durable(f.path)) return f.path + " holds a text not on the disk";
+        if (site.fs.HasFile(f.path + ".bak") && !site.fs.Durable(f.path + ".bak"))
+            return f.path + ".bak holds a text not on the disk";
         if (!site.fs.HasFile(f.path)) {
             if (backup != old) return f.path + " is missing and its backup lost the old text";
         } else if (now == Encode(f.newText, f.encoding) && now != old) {
@@ -490,9 +494,9 @@ TEST_P(ApplyFaults, EveryFailingOperationLosesNothing) {
         for (const SiteFile& f : SiteFiles()) EXPECT_EQ(site.fs.HasFile(f.path), f.present) << f.path;
         EXPECT_TRUE(result == kApplyDiskWriteError || (result >= 0 && result <= 4)) << result;
         if (result == kApplyDiskWriteError) {
-            // Only a failed write of a new text stops the walk.
+            // Only a failed write or flush of new texts stops the walk.
             const std::string& failed = site.fs.journal()[static_cast<std::size_t>(n - 1)];
-            EXPECT_EQ(failed.rfind("write ", 0), 0u) << failed;
+            EXPECT_TRUE(failed.rfind("write ", 0) == 0 || failed.rfind("flush files ", 0) == 0) << failed;
         }
         // The files that the failed operation did not concern are written all the same.
         if (result >= 0) {
@@ -526,6 +530,84 @@ INSTANTIATE_TEST_SUITE_P(BackupsOnAndOff, ApplyFaults, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return info.param ? std::string("WithBackups") : std::string("WithoutBackups");
                          });
+
+// A stop mid-batch leaves what a walk that never reached the later rows leaves: their files, the
+// log, the records' positions and the second-pass list.
+TEST(ApplyDriver, StopAtAnyRowLeavesWhatTheRowsBeforeItLeave) {
+    auto prepare = [](Site& site) {
+        site.Queue(2, "<a", "\"a.htm\"", "");  // deletes the tag: both records of row 2 go
+        site.links.AddSecondPassLink(2);
+    };
+    for (std::size_t stopAt = 0; stopAt < SiteFiles().size(); ++stopAt) {
+        SCOPED_TRACE("stop at row " + std::to_string(stopAt));
+        Site stopped, reference;
+        prepare(stopped);
+        prepare(reference);
+        stopped.host.pumpResults.assign(stopAt, kPollNothing);
+        stopped.host.pumpResults.push_back(kPollStop);
+        for (std::size_t row = stopAt + 1; row < SiteFiles().size(); ++row) reference.fs.Remove(SiteFiles()[row].path);
+        EXPECT_EQ(stopped.Apply(), kApplyStopped);
+        reference.Apply();
+        EXPECT_EQ(stopped.host.log, reference.host.log);
+        EXPECT_EQ(stopped.links.secondPassLinks(), reference.links.secondPassLinks());
+        for (std::int32_t r = 0; r < stopped.links.linkCount(); ++r)
+            EXPECT_EQ(stopped.links[r].linkValuePos, reference.links[r].linkValuePos) << "record " << r;
+        for (std::size_t row = 0; row <= stopAt; ++row)
+            EXPECT_EQ(stopped.fs.Content(SiteFiles()[row].path), reference.fs.Content(SiteFiles()[row].path));
+        EXPECT_TRUE(TempFiles(stopped.fs).empty());
+    }
+}
+
+// Hundreds of pages: written in list order in a few flushes, each new text flushed before it
+// takes its page's name, and a disk that stops at any point loses nothing.
+TEST(ApplyDriver, ManyPagesAreFlushedInBatchesLosingNothing) {
+    const int kPages = 300;
+    auto build = [&](Site& site) {
+        for (int p = 0; p < kPages; ++p) {
+            const std::string path = "C:\\site\\many\\p" + std::to_string(p) + ".htm";
+            site.files.Append(path);
+            site.fs.AddFile(path, "<a href=\"old.htm\">" + std::to_string(p) + "</a>");
+            LinkRecord& r = site.links.Pending();
+            r.linkReplacement = "new.htm";
+            r.linkFile = static_cast<std::uint32_t>(site.files.size() - 1);
+            r.linkValuePos = 8;
+            r.linkValueLen = 9;
+            r.linkQuoteLen = 1;
+            site.links.Commit();
+        }
+    };
+    auto pagesHold = [&](const Site& site, bool allNew) {
+        for (int p = 0; p < kPages; ++p) {
+            const std::string path = "C:\\site\\many\\p" + std::to_string(p) + ".htm";
+            const std::string old = "<a href=\"old.htm\">" + std::to_string(p) + "</a>";
+            const std::string now = site.fs.Content(path), backup = site.fs.Content(path + ".bak");
+            const bool backupHoldsOld = backup == old && site.fs.Durable(path + ".bak");
+            if (!site.fs.HasFile(path) && !allNew && backupHoldsOld) continue;  // between its two moves
+            if (!site.fs.Durable(path)) return path + " is not on the disk";
+            if (now == old && !allNew) continue;
+            if (now != "<a href=\"new.htm\">" + std::to_string(p) + "</a>") return path + " holds " + now;
+            if (!backupHoldsOld) return path + ".bak lost the old text";
+        }
+        return std::string();
+    };
+    Site site;
+    build(site);
+    EXPECT_EQ(site.Apply(), 4 + kPages);
+    EXPECT_EQ(pagesHold(site, true), "");
+    ASSERT_EQ(site.host.log.size(), 4u + kPages);
+    EXPECT_EQ(site.host.log.back(), "Processing \"C:\\site\\many\\p299.htm\" (25 bytes) ... done");
+    EXPECT_LE(site.fs.OperationCount(MemoryFileSystem::kFlush), 4);
+    const long total = site.fs.OperationCount(MemoryFileSystem::kAnyOperation);
+    for (long n = 1; n <= total; n += 37) {
+        SCOPED_TRACE("operations fail from " + std::to_string(n) + " on");
+        Site failing;
+        build(failing);
+        failing.fs.FailOperationsFrom(MemoryFileSystem::kAnyOperation, n);
+        failing.Apply();
+        EXPECT_EQ(pagesHold(failing, false), "");
+        EXPECT_EQ(CheckNothingLost(failing, true), "");
+    }
+}
 
 TEST(ApplyDriver, RealFilesInATemporaryFolder) {
     TempTree tree;

@@ -142,6 +142,27 @@ TEST_P(FileSystemContract, MovesWithoutReplacingUnlessAsked) {
     EXPECT_FALSE(box->Exists("c.htm"));
 }
 
+// The batch of the apply step: new texts written, flushed together, moved into place, their folders flushed.
+TEST_P(FileSystemContract, WritesMovesAndFlushesABatch) {
+    box->WriteFile("old.htm", "keep me");
+    box->WriteFile("sub\\b.htm", "B");
+    ASSERT_TRUE(fs().WriteNewFileUnflushed(box->Path("a.htm.~cv"), "A2", 2, nullptr));
+    ASSERT_TRUE(fs().WriteNewFileUnflushed(box->Path("sub\\b.htm.~cv"), "B2", 2, nullptr));
+    WriteFailure failure;
+    EXPECT_FALSE(fs().WriteNewFileUnflushed(box->Path("old.htm"), "x", 1, &failure));
+    EXPECT_TRUE(failure.notCreated);
+    EXPECT_TRUE(fs().FlushFiles({box->Path("a.htm.~cv"), box->Path("sub\\b.htm.~cv")}));
+    EXPECT_FALSE(fs().FlushFiles({box->Path("gone.htm")}));
+    EXPECT_TRUE(fs().MoveFileUnflushed(box->Path("sub\\b.htm"), box->Path("sub\\b.htm.bak"), true));
+    EXPECT_FALSE(fs().MoveFileUnflushed(box->Path("a.htm.~cv"), box->Path("old.htm"), false));
+    EXPECT_TRUE(fs().MoveFileUnflushed(box->Path("sub\\b.htm.~cv"), box->Path("sub\\b.htm"), false));
+    EXPECT_TRUE(fs().FlushFolders({box->Path("sub\\b.htm"), box->Path("sub\\b.htm.bak"), box->Path("old.htm")}));
+    EXPECT_EQ(box->ReadFile("old.htm"), "keep me");
+    EXPECT_EQ(box->ReadFile("a.htm.~cv"), "A2");
+    EXPECT_EQ(box->ReadFile("sub\\b.htm"), "B2");
+    EXPECT_EQ(box->ReadFile("sub\\b.htm.bak"), "B");
+}
+
 TEST_P(FileSystemContract, DeletesFilesButNotFolders) {
     box->WriteFile("a.htm", "A");
     box->MakeFolder("sub");

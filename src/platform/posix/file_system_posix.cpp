@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <set>
 
 namespace corvane {
 namespace {
@@ -201,6 +202,16 @@ int PosixFileSystem::ReadFirstBytes(const std::string& path, unsigned char* buff
 
 bool PosixFileSystem::WriteNewFile(const std::string& path, const void* data, std::size_t size,
                                    WriteFailure* failure) {
+    return WriteNew(path, data, size, failure, true);
+}
+
+bool PosixFileSystem::WriteNewFileUnflushed(const std::string& path, const void* data, std::size_t size,
+                                            WriteFailure* failure) {
+    return WriteNew(path, data, size, failure, false);
+}
+
+bool PosixFileSystem::WriteNew(const std::string& path, const void* data, std::size_t size, WriteFailure* failure,
+                               bool flush) {
     std::string host;
     if (!WindowsToHostPath(path, &host) || (data == nullptr && size > 0)) {
         if (failure) *failure = WriteFailure{true, "invalid path"};
@@ -212,7 +223,7 @@ bool PosixFileSystem::WriteNewFile(const std::string& path, const void* data, st
         return false;
     }
     Fd fd(raw);
-    bool ok = WriteFully(fd.get(), static_cast<const unsigned char*>(data), size) && ::fsync(fd.get()) == 0;
+    bool ok = WriteFully(fd.get(), static_cast<const unsigned char*>(data), size) && (!flush || ::fsync(fd.get()) == 0);
     ok = fd.Close() && ok;
     if (!ok) {
         if (failure) *failure = WriteFailure{false, std::strerror(errno)};
@@ -225,6 +236,14 @@ bool PosixFileSystem::WriteNewFile(const std::string& path, const void* data, st
 }
 
 bool PosixFileSystem::MoveFile(const std::string& from, const std::string& to, bool replaceExisting) {
+    return Move(from, to, replaceExisting, true);
+}
+
+bool PosixFileSystem::MoveFileUnflushed(const std::string& from, const std::string& to, bool replaceExisting) {
+    return Move(from, to, replaceExisting, false);
+}
+
+bool PosixFileSystem::Move(const std::string& from, const std::string& to, bool replaceExisting, bool flush) {
     std::string source, target;
     if (!WindowsToHostPath(from, &source) || !WindowsToHostPath(to, &target)) return false;
     bool moved = false;
@@ -251,9 +270,70 @@ bool PosixFileSystem::MoveFile(const std::string& from, const std::string& to, b
         }
     }
     if (!moved) return false;
+    if (!flush) return true;
     SyncFolderOf(target);
     if (ParentFolder(source) != ParentFolder(target)) SyncFolderOf(source);
     return true;
+}
+
+bool PosixFileSystem::FlushFiles(const std::vector<std::string>& paths) {
+#ifdef __linux__
+    // One flush of each file system holding them: a flush per file costs the disk one flush
+    // of its cache each, many times the time the writing took.
+    std::set<dev_t> flushed;
+    for (const std::string& path : paths) {
+        std::string host;
+        if (!WindowsToHostPath(path, &host)) return false;
+        int raw = OpenRetrying(host.c_str(), O_RDONLY);
+        if (raw < 0) return false;
+        Fd fd(raw);
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0) return false;
+        if (flushed.insert(st.st_dev).second && ::syncfs(fd.get()) != 0) return false;
+    }
+    return true;
+#else
+    for (const std::string& path : paths) {
+        std::string host;
+        if (!WindowsToHostPath(path, &host)) return false;
+        int raw = OpenRetrying(host.c_str(), O_RDONLY);
+        if (raw < 0) return false;
+        Fd fd(raw);
+        if (::fsync(fd.get()) != 0) return false;
+    }
+    return true;
+#endif
+}
+
+bool PosixFileSystem::FlushFolders(const std::vector<std::string>& paths) {
+    std::set<std::string> folders;
+    for (const std::string& path : paths) {
+        std::string host;
+        if (!WindowsToHostPath(path, &host)) return false;
+        folders.insert(ParentFolder(host));
+    }
+    bool ok = true;
+    std::set<dev_t> flushed;
+    for (const std::string& folder : folders) {
+        int raw = OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (raw < 0) {
+            ok = false;
+            continue;
+        }
+        Fd fd(raw);
+#ifdef __linux__
+        // As for files: one flush of the file system rather than one per folder.
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0) {
+            ok = false;
+            continue;
+        }
+        if (flushed.insert(st.st_dev).second) ok = ::syncfs(fd.get()) == 0 && ok;
+#else
+        ok = ::fsync(fd.get()) == 0 && ok;
+#endif
+    }
+    return ok;
 }
 
 bool PosixFileSystem::DeleteFile(const std::string& path) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <new>
+#include <set>
 #include <string>
 
 namespace corvane {
@@ -123,12 +124,22 @@ int Win32FileSystem::ReadFirstBytes(const std::string& path, unsigned char* buff
 
 bool Win32FileSystem::WriteNewFile(const std::string& path, const void* data, std::size_t size,
                                    WriteFailure* failure) {
+    return WriteNew(path, data, size, failure, true);
+}
+
+bool Win32FileSystem::WriteNewFileUnflushed(const std::string& path, const void* data, std::size_t size,
+                                            WriteFailure* failure) {
+    return WriteNew(path, data, size, failure, false);
+}
+
+bool Win32FileSystem::WriteNew(const std::string& path, const void* data, std::size_t size, WriteFailure* failure,
+                               bool flush) {
     if (!UsablePath(path) || (data == nullptr && size > 0)) {
         if (failure) *failure = WriteFailure{true, "invalid path"};
         return false;
     }
     FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+                                  FILE_ATTRIBUTE_NORMAL | (flush ? FILE_FLAG_WRITE_THROUGH : 0), nullptr));
     if (!file.valid()) {
         if (failure) *failure = WriteFailure{true, SystemMessage(::GetLastError())};
         return false;
@@ -143,7 +154,7 @@ bool Win32FileSystem::WriteNewFile(const std::string& path, const void* data, st
         ok = ::WriteFile(file.get(), bytes + done, static_cast<DWORD>(chunk), &written, nullptr) && written > 0;
         done += written;
     }
-    ok = ok && ::FlushFileBuffers(file.get());
+    ok = ok && (!flush || ::FlushFileBuffers(file.get()));
     const DWORD error = ok ? ERROR_SUCCESS : ::GetLastError();
     ok = file.Close() && ok;
     if (!ok) {
@@ -158,6 +169,43 @@ bool Win32FileSystem::MoveFile(const std::string& from, const std::string& to, b
     DWORD flags = MOVEFILE_WRITE_THROUGH;
     if (replaceExisting) flags |= MOVEFILE_REPLACE_EXISTING;
     return ::MoveFileExA(from.c_str(), to.c_str(), flags) != 0;
+}
+
+bool Win32FileSystem::MoveFileUnflushed(const std::string& from, const std::string& to, bool replaceExisting) {
+    if (!UsablePath(from) || !UsablePath(to)) return false;
+    return ::MoveFileExA(from.c_str(), to.c_str(), replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0) != 0;
+}
+
+bool Win32FileSystem::FlushFiles(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        if (!UsablePath(path)) return false;
+        // Flushing needs write access; the file was made by this program and nobody else holds it.
+        FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid() || !::FlushFileBuffers(file.get())) return false;
+    }
+    return true;
+}
+
+bool Win32FileSystem::FlushFolders(const std::vector<std::string>& paths) {
+    std::set<std::string> folders;
+    for (const std::string& path : paths) {
+        const std::size_t slash = path.find_last_of("\\/");
+        if (!UsablePath(path) || slash == std::string::npos) return false;
+        std::string folder = path.substr(0, slash);
+        if (folder.empty() || folder.back() == ':') folder += '\\';  // a drive's root keeps its backslash
+        folders.insert(folder);
+    }
+    bool ok = true;
+    for (const std::string& folder : folders) {
+        // A folder is opened as a file with backup semantics; where the file system cannot flush
+        // one, its own journal keeps the order of the moves.
+        FileHandle handle(::CreateFileA(folder.c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        ok = handle.valid() && ::FlushFileBuffers(handle.get()) && ok;
+    }
+    return ok;
 }
 
 bool Win32FileSystem::DeleteFile(const std::string& path) {

@@ -14,10 +14,18 @@ public:
     bool WriteNewFile(const std::string& path, const void* data, std::size_t size,
                       WriteFailure* failure = nullptr) override;
     bool MoveFile(const std::string& from, const std::string& to, bool replaceExisting) override;
+    bool WriteNewFileUnflushed(const std::string& path, const void* data, std::size_t size,
+                               WriteFailure* failure) override;
+    bool MoveFileUnflushed(const std::string& from, const std::string& to, bool replaceExisting) override;
+    bool FlushFiles(const std::vector<std::string>& paths) override;
+    bool FlushFolders(const std::vector<std::string>& paths) override;
     bool DeleteFile(const std::string& path) override;
     bool FileExists(const std::string& path) override;
     bool GetFileInfo(const std::string& path, FileInfo& info) override;
     bool ListFolder(const std::string& folder, const std::function<bool(const FolderEntry&)>& visit) override;
+
+private:
+    bool WriteNew(const std::string& path, const void* data, std::size_t size, WriteFailure* failure, bool flush);
 };
 
 }  // namespace corvane
