@@ -71,26 +71,6 @@ bool SameFolderChar(char a, char b) {
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-std::string CodePointToUtf8(std::uint32_t code) {
-    std::string out;
-    if (code < 0x80) {
-        out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-    return out;
-}
-
 }  // namespace
 
 int DecodeUrl(const std::string& in, std::string* out) {
@@ -129,7 +109,7 @@ int DecodeUrl(const std::string& in, std::string* out) {
             const bool valid = code != 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
             // Browsers read a numeric reference without its ';' too.
             if (digits > 0 && valid) {
-                result += CodePointToUtf8(code);
+                AppendUtf8(result, code);
                 ++count;
                 i = j < n && in[j] == ';' ? j + 1 : j;
                 continue;

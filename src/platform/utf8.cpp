@@ -37,23 +37,6 @@ std::size_t Decode(const std::string& s, std::size_t pos, std::uint32_t* cp, boo
     return len;
 }
 
-void Append(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
 
 // The upper-case form Windows compares a letter by, for the scripts file names use most.
 std::uint32_t FoldCodePoint(std::uint32_t c) {
@@ -93,6 +76,24 @@ public:
 
 }  // namespace
 
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
 const AnsiCodePage& Utf8CodePage() {
     static const Utf8Page page;
     return page;
@@ -114,10 +115,10 @@ std::string Utf16ToUtf8(const std::u16string& units) {
     for (std::size_t i = 0; i < units.size(); ++i) {
         const std::uint32_t u = units[i];
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-            Append(out, 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
             ++i;
         } else {
-            Append(out, u);
+            AppendUtf8(out, u);
         }
     }
     return out;
@@ -149,7 +150,7 @@ std::u16string Utf8ToUtf16(const std::string& text) {
 std::string Windows1252ToUtf8(const std::string& text) {
     std::string out;
     out.reserve(text.size());
-    for (char16_t u : Windows1252CodePage().ToUtf16(text)) Append(out, u);
+    for (char16_t u : Windows1252CodePage().ToUtf16(text)) AppendUtf8(out, u);
     return out;
 }
 
@@ -210,7 +211,7 @@ std::string FoldUtf8(const std::string& text) {
             ++i;
             continue;
         }
-        Append(out, FoldCodePoint(cp));
+        AppendUtf8(out, FoldCodePoint(cp));
         i += len;
     }
     return out;

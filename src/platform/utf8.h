@@ -7,6 +7,9 @@
 
 namespace corvane {
 
+// Appends the UTF-8 form of a code point (a surrogate gets its own three-byte form).
+void AppendUtf8(std::string& out, std::uint32_t cp);
+
 // Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing past U+10FFFF).
 bool IsValidUtf8(const std::string& text);
 
