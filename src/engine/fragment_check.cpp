@@ -7,6 +7,7 @@
 
 #include "engine/engine_context.h"
 #include "engine/page_charset.h"
+#include "engine/replacement_search.h"
 #include "engine/search_driver.h"
 #include "engine/url_text.h"
 #include "platform/utf8.h"
@@ -63,27 +64,9 @@ std::string FragmentText(const std::string& name) {
     return out;
 }
 
-// The address of a page of the site as the design's replacements write it, from the linking page.
+// The address of a page of the site as the other replacements write it, from the linking page.
 std::string AddressOf(const EngineContext& ctx, std::uint32_t file, std::int32_t row) {
-    const std::string& target = ctx.files.path(row);
-    std::string prefix, local;
-    if (ctx.processing.makeRelative) {
-        local = MakeRelative(ctx.files.path(static_cast<std::int32_t>(file)), target, true);
-    } else if (ctx.processing.useBaseUrlFromStep3 && ctx.search.searchBaseUrl) {
-        local = MakeRelative(ctx.rootPath, target, true);
-        if (StartsWithNoCase(local, "file:///")) {
-            local = "file:///" + target;
-        } else {
-            prefix = ctx.search.baseUrl;
-            if (prefix.empty() || prefix.back() != '/') prefix.push_back('/');
-        }
-    } else {
-        local = "file:///" + target;
-    }
-    ConvertSeparators(local, true);
-    std::string address;
-    CanonicalizeUrl(prefix + local, &address);
-    return address;
+    return SiteAddress(ctx, ctx.files.path(static_cast<std::int32_t>(file)), row, std::string());
 }
 
 }  // namespace

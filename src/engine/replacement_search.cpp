@@ -109,6 +109,32 @@ std::int32_t FindByFileName(FileList& files, const std::string& target, std::int
     return best;
 }
 
+std::string SiteAddress(const EngineContext& ctx, const std::string& from, std::int32_t row,
+                        const std::string& fragment) {
+    const std::string& target = ctx.files.path(row);
+    std::string prefix;
+    std::string local;
+    if (ctx.processing.makeRelative) {
+        local = MakeRelative(from, target, true);
+    } else if (ctx.processing.useBaseUrlFromStep3 && ctx.search.searchBaseUrl) {
+        local = MakeRelative(ctx.rootPath, target, true);
+        // A file outside the root's drive has no address under the base URL.
+        if (StartsWithNoCase(local, "file:///")) {
+            local = "file:///" + target;
+        } else {
+            prefix = ctx.search.baseUrl;
+            if (prefix.empty() || prefix.back() != '/') prefix.push_back('/');
+        }
+    } else {
+        local = "file:///" + target;
+    }
+    // Only the part made from the path is converted: a base URL may hold a port's colon.
+    ConvertSeparators(local, true);
+    std::string address;
+    CanonicalizeUrl(prefix + local + fragment, &address);
+    return address;
+}
+
 int QueueReplacement(EngineContext& ctx, const Text& text, std::uint32_t file, std::int32_t tagPos,
                      std::int32_t valuePos, std::int32_t candidate, const std::string& url,
                      const std::string& fragment, bool isAttributeValue) {
@@ -132,31 +158,12 @@ int QueueReplacement(EngineContext& ctx, const Text& text, std::uint32_t file, s
         record.linkReplacement = quote ? "\"\"" : "";
     } else {
         const std::string& candidatePath = files.path(candidate);
-        std::string prefix;
-        std::string local;
-        if (ctx.processing.makeRelative) {
-            // Relative URLs of a page with a <base> start from the base's folder.
-            const std::string page = ctx.pageBase.kind == kBaseFolder ? ctx.pageBase.folder
-                                     : file < static_cast<std::uint32_t>(files.size())
-                                         ? files.path(static_cast<std::int32_t>(file))
-                                         : std::string();
-            local = MakeRelative(page, candidatePath, true);
-        } else if (ctx.processing.useBaseUrlFromStep3 && ctx.search.searchBaseUrl) {
-            local = MakeRelative(ctx.rootPath, candidatePath, true);
-            // A file outside the root's drive has no address under the base URL.
-            if (StartsWithNoCase(local, "file:///")) {
-                local = "file:///" + candidatePath;
-            } else {
-                prefix = ctx.search.baseUrl;
-                if (prefix.empty() || prefix.back() != '/') prefix.push_back('/');
-            }
-        } else {
-            local = "file:///" + candidatePath;
-        }
-        // Only the part made from the path is converted: a base URL may hold a port's colon.
-        ConvertSeparators(local, true);
-        std::string replacement;
-        CanonicalizeUrl(prefix + local + fragment, &replacement);
+        // Relative URLs of a page with a <base> start from the base's folder.
+        const std::string page = ctx.pageBase.kind == kBaseFolder ? ctx.pageBase.folder
+                                 : file < static_cast<std::uint32_t>(files.size())
+                                     ? files.path(static_cast<std::int32_t>(file))
+                                     : std::string();
+        std::string replacement = SiteAddress(ctx, page, candidate, fragment);
         // In a srcset list a comma next to a URL would split it.
         if (record.linkKind == kLinkSrcsetCandidate) {
             for (std::size_t at = replacement.find(','); at != std::string::npos; at = replacement.find(',', at))

@@ -32,6 +32,11 @@ private:
 // rows with the same file name from firstRow on; marks it referenced. -1 when none.
 std::int32_t FindByFileName(FileList& files, const std::string& target, std::int32_t firstRow);
 
+// The address of file `row` of the site as replacements are written: relative to `from` (a page, or
+// a folder with its closing backslash), under the base URL, or as a file:/// URL, as step 4 says.
+std::string SiteAddress(const EngineContext& ctx, const std::string& from, std::int32_t row,
+                        const std::string& fragment);
+
 // Fills the pending record with url + fragment and a replacement built from `candidate`
 // (-1: a deletion) and commits it when it differs from the URL. Returns 1 when committed.
 int QueueReplacement(EngineContext& ctx, const Text& text, std::uint32_t file, std::int32_t tagPos,

@@ -56,7 +56,7 @@ void ExpectChanges(const FragmentCase& c) {
                 EXPECT_EQ(span.find_first_of("<>"), std::string::npos) << span;
             }
             // The existing suite proves a search without the check unchanged; here it repairs nothing.
-            if (on) EXPECT_EQ(changes, c.changes);
+            if (on) { EXPECT_EQ(changes, c.changes); }
             for (const std::string& change : changes) EXPECT_TRUE(on || change.back() == ' ') << change;
         }
     }

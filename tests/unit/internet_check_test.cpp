@@ -466,7 +466,7 @@ TEST_F(InternetCheckLocalServer, ReadsTheAnswersAsServersMeanThem) {
         const std::vector<std::string> requests = server.requests();
         std::string asked;
         for (; seen < requests.size(); ++seen) asked += (asked.empty() ? "" : ",") + requests[seen];
-        if (c.requests) EXPECT_EQ(asked, c.requests);
+        if (c.requests) { EXPECT_EQ(asked, c.requests); }
     }
     EXPECT_EQ(check.hostCount(), 1);
 }
