@@ -2,6 +2,7 @@
 #include "cli/cli_host.h"
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 
 namespace corvane {
@@ -22,15 +23,33 @@ void CliHost::AddLogLine(const std::string& text, bool append) {
         lines_.back() += text;
         return;
     }
-    Flush();
+    Collect();
+    HandOver(false);
     lines_.push_back(text);
 }
 
-void CliHost::Flush() {
-    if (!echo_) return;
+void CliHost::Collect() {
     // A line is printed once the next one starts, since the operation may still append to it.
-    for (; printed_ < lines_.size(); ++printed_) std::printf("%s\n", lines_[printed_].c_str());
-    std::fflush(stdout);
+    if (echo_)
+        for (; printed_ < lines_.size(); ++printed_) pending_ += lines_[printed_] + "\n";
+}
+
+void CliHost::HandOver(bool now) {
+    // Each write is a system call, which costs milliseconds under some systems; a reader sees
+    // the lines within a tenth of a second all the same. Whole lines only, so that nothing
+    // written to standard error in between lands inside one.
+    const auto time = std::chrono::steady_clock::now();
+    if (!pending_.empty() && (now || time - lastHandOver_ >= std::chrono::milliseconds(100))) {
+        std::fwrite(pending_.data(), 1, pending_.size(), stdout);
+        std::fflush(stdout);
+        pending_.clear();
+        lastHandOver_ = time;
+    }
+}
+
+void CliHost::Flush() {
+    Collect();
+    HandOver(true);
 }
 
 void CliHost::ShowError(const std::string& message) {
@@ -38,6 +57,9 @@ void CliHost::ShowError(const std::string& message) {
     std::fprintf(stderr, "corvane-cli: %s\n", message.c_str());
 }
 
-int CliHost::PumpMessages() { return interrupted ? kPollStop : kPollNothing; }
+int CliHost::PumpMessages() {
+    HandOver(false);
+    return interrupted ? kPollStop : kPollNothing;
+}
 
 }  // namespace corvane

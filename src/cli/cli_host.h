@@ -1,6 +1,7 @@
 // The long-operation host of corvane-cli: the log goes to standard output (or is kept for JSON), Ctrl+C stops.
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -26,13 +27,18 @@ public:
     // On standard error, so that it is seen also beside --json.
     void ShowError(const std::string& message) override;
 
-    // Prints the last line if it is still pending.
+    // Prints the last line if it is still pending, and hands everything printed to the system.
     void Flush();
     const std::vector<std::string>& lines() const { return lines_; }
     const std::string& status() const { return status_; }
 
 private:
+    void Collect();
+    void HandOver(bool now);
+
     bool echo_;
+    std::string pending_;  // printed lines not yet handed to the system
+    std::chrono::steady_clock::time_point lastHandOver_;
     std::vector<std::string> lines_;
     std::size_t printed_ = 0;
     std::string status_;

@@ -1,4 +1,4 @@
-// Runs the requests of a URL prober on threads of their own, so that the caller can wait in steps or walk away.
+// Runs the requests of a URL prober on a pool of threads, so that the caller can wait in steps or walk away.
 #pragma once
 
 #include <atomic>
@@ -22,7 +22,7 @@ public:
 
     // joinAtEnd: the destructor waits for every worker (they must notice `abandoned` soon);
     // otherwise workers still running are left to end on their own.
-    explicit ProbeWorkers(bool joinAtEnd) : joinAtEnd_(joinAtEnd) {}
+    explicit ProbeWorkers(bool joinAtEnd);
     ~ProbeWorkers();
     ProbeWorkers(const ProbeWorkers&) = delete;
     ProbeWorkers& operator=(const ProbeWorkers&) = delete;
@@ -32,14 +32,17 @@ public:
     // Threads started and not yet joined.
     std::size_t threadCount();
 
+    struct Pool;
+
 private:
     struct Worker {
         std::thread thread;
-        std::shared_ptr<ProbeWorkerState> state;
+        std::shared_ptr<std::atomic<bool>> ended;
     };
     void ReapFinished();
 
     bool joinAtEnd_;
+    std::shared_ptr<Pool> pool_;
     std::mutex mutex_;
     std::vector<Worker> workers_;
 };
