@@ -154,12 +154,11 @@ int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state
         ctx.host.SetOverallProgress(done, state.processableFileCount);
         ++done;
         FileInfo info;
-        const bool known = stamps != nullptr && fs.GetFileInfo(path, info);
-        if (!fs.ReadWholeFile(path, buffer)) continue;
+        if (!(stamps != nullptr ? fs.ReadWholeFileAndInfo(path, buffer, info) : fs.ReadWholeFile(path, buffer)))
+            continue;
         if (stamps != nullptr && static_cast<std::size_t>(i) < stamps->size())
-            (*stamps)[static_cast<std::size_t>(i)] =
-                FileStamp{true, static_cast<std::int64_t>(buffer.size()), known ? info.lastWrite : -1,
-                          ContentHash(buffer.data(), buffer.size())};
+            (*stamps)[static_cast<std::size_t>(i)] = FileStamp{true, static_cast<std::int64_t>(buffer.size()),
+                                                               info.lastWrite, ContentHash(buffer.data(), buffer.size())};
         const std::uint32_t file = static_cast<std::uint32_t>(i);
         if (ctx.links.fileEncoding(file) == kEncodingUtf16BE) SwapByteOrder(buffer.data(), buffer.size());
         if (fragments.check && kind == kPageFile)

@@ -45,6 +45,13 @@ public:
     // The whole file in one buffer of its exact size. False when it cannot be opened or
     // read whole (a file of 2 GiB or more counts as unreadable).
     virtual bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) = 0;
+    // ReadWholeFile that also tells what GetFileInfo would (its lastWrite -1 when that is
+    // unknown), from the same opening where the system allows: under some systems every
+    // opening is a round trip.
+    virtual bool ReadWholeFileAndInfo(const std::string& path, std::vector<unsigned char>& out, FileInfo& info) {
+        if (!GetFileInfo(path, info)) info.lastWrite = -1;
+        return ReadWholeFile(path, out);
+    }
     // Up to `count` bytes from the start; the number read, or -1 when it cannot be opened.
     virtual int ReadFirstBytes(const std::string& path, unsigned char* buffer, int count) = 0;
     // Creates `path` (it must not exist yet), writes `size` bytes through to the disk and

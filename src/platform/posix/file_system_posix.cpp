@@ -117,6 +117,14 @@ std::string NormalizeHostFolder(const std::string& hostPath) {
     return result;
 }
 
+void FillInfo(const struct stat& st, FileInfo& info) {
+    info.identity.volume = static_cast<std::uint64_t>(st.st_dev);
+    info.identity.index = static_cast<std::uint64_t>(st.st_ino);
+    info.size = static_cast<std::int64_t>(st.st_size);
+    info.lastWrite = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    info.isDirectory = S_ISDIR(st.st_mode);
+}
+
 }  // namespace
 
 PosixFileSystem::PosixFileSystem() { drives_['Z'] = ""; }
@@ -166,16 +174,21 @@ std::string PosixFileSystem::HostToWindowsPath(const std::string& hostPath) cons
 }
 
 bool PosixFileSystem::ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) {
+    FileInfo info;
+    return ReadWholeFileAndInfo(path, out, info);
+}
+
+bool PosixFileSystem::ReadWholeFileAndInfo(const std::string& path, std::vector<unsigned char>& out, FileInfo& info) {
+    info.lastWrite = -1;
     std::string host;
     if (!WindowsToHostPath(path, &host)) return false;
     int raw = OpenRetrying(host.c_str(), O_RDONLY);
     if (raw < 0) return false;
     Fd fd(raw);
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxReadableSize) return false;
-#ifdef POSIX_FADV_SEQUENTIAL
-    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-#endif
+    if (::fstat(fd.get(), &st) != 0) return false;
+    FillInfo(st, info);
+    if (!S_ISREG(st.st_mode) || st.st_size > kMaxReadableSize) return false;
     std::vector<unsigned char> buffer;
     try {
         buffer.resize(static_cast<std::size_t>(st.st_size));
@@ -357,11 +370,7 @@ bool PosixFileSystem::GetFileInfo(const std::string& path, FileInfo& info) {
     if (!WindowsToHostPath(path, &host)) return false;
     struct stat st {};
     if (::stat(host.c_str(), &st) != 0) return false;
-    info.identity.volume = static_cast<std::uint64_t>(st.st_dev);
-    info.identity.index = static_cast<std::uint64_t>(st.st_ino);
-    info.size = static_cast<std::int64_t>(st.st_size);
-    info.lastWrite = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    info.isDirectory = S_ISDIR(st.st_mode);
+    FillInfo(st, info);
     return true;
 }
 

@@ -57,6 +57,15 @@ private:
 
 bool UsablePath(const std::string& path) { return !path.empty() && path.find('\0') == std::string::npos; }
 
+void FillInfo(const BY_HANDLE_FILE_INFORMATION& data, FileInfo& info) {
+    info.identity.volume = data.dwVolumeSerialNumber;
+    info.identity.index = (static_cast<std::uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
+    info.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    info.lastWrite = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                               data.ftLastWriteTime.dwLowDateTime);
+    info.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 HANDLE OpenForReading(const std::string& path, DWORD hints) {
     return ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL | hints, nullptr);
@@ -88,14 +97,22 @@ std::string SystemMessage(DWORD error) {
 }  // namespace
 
 bool Win32FileSystem::ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) {
+    FileInfo info;
+    return ReadWholeFileAndInfo(path, out, info);
+}
+
+bool Win32FileSystem::ReadWholeFileAndInfo(const std::string& path, std::vector<unsigned char>& out, FileInfo& info) {
+    info.lastWrite = -1;
     if (!UsablePath(path)) return false;
     FileHandle file(OpenForReading(path, FILE_FLAG_SEQUENTIAL_SCAN));
     if (!file.valid()) return false;
-    LARGE_INTEGER size;
-    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > kMaxReadableSize) return false;
+    BY_HANDLE_FILE_INFORMATION data;
+    if (!::GetFileInformationByHandle(file.get(), &data)) return false;
+    FillInfo(data, info);
+    if (info.size < 0 || info.size > kMaxReadableSize) return false;
     std::vector<unsigned char> buffer;
     try {
-        buffer.resize(static_cast<std::size_t>(size.QuadPart));
+        buffer.resize(static_cast<std::size_t>(info.size));
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -225,12 +242,7 @@ bool Win32FileSystem::GetFileInfo(const std::string& path, FileInfo& info) {
     if (!file.valid()) return false;
     BY_HANDLE_FILE_INFORMATION data;
     if (!::GetFileInformationByHandle(file.get(), &data)) return false;
-    info.identity.volume = data.dwVolumeSerialNumber;
-    info.identity.index = (static_cast<std::uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
-    info.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-    info.lastWrite = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                                               data.ftLastWriteTime.dwLowDateTime);
-    info.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    FillInfo(data, info);
     return true;
 }
 

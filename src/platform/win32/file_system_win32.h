@@ -10,6 +10,7 @@ namespace corvane {
 class Win32FileSystem : public FileSystem {
 public:
     bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) override;
+    bool ReadWholeFileAndInfo(const std::string& path, std::vector<unsigned char>& out, FileInfo& info) override;
     int ReadFirstBytes(const std::string& path, unsigned char* buffer, int count) override;
     bool WriteNewFile(const std::string& path, const void* data, std::size_t size,
                       WriteFailure* failure = nullptr) override;
