@@ -3,6 +3,7 @@
 
 #include <cctype>
 
+#include "engine/search_driver.h"
 #include "settings/option_table.h"
 
 namespace corvane {
@@ -130,6 +131,7 @@ std::string UsageLine(const std::string& left, const std::string& help) {
 
 bool ParseCliArgs(const std::vector<std::string>& args, CliArgs& out, std::string& error) {
     out = CliArgs();
+    out.search.jobs = DefaultScanJobs();
     if (args.empty()) {
         error = "no command given (try --help)";
         return false;

@@ -15,6 +15,7 @@ namespace corvane {
 
 // Answers whether an Internet URL works: 0 it answers, positive broken, negative stopped.
 class FragmentCheck;
+struct ScanRecord;
 
 class InternetUrlChecker {
 public:
@@ -61,6 +62,7 @@ struct EngineContext {
     InternetUrlChecker* internet = nullptr;     // consulted unless skipInternetCheck
     PageBase pageBase;                          // set while a page with a <base href> is scanned
     FragmentCheck* fragments = nullptr;         // set by the broken-links pass when #fragments are checked
+    ScanRecord* recording = nullptr;            // set while a file is scanned ahead: URLs are noted, not processed
 };
 
 }  // namespace corvane

@@ -5,7 +5,7 @@
 namespace corvane {
 
 const FileScanners& MarkupScanners() {
-    static const FileScanners scanners{&ScanPage, &ScanScriptFile, &ScanStyleSheet};
+    static const FileScanners scanners{&ScanPage, &ScanScriptFile, &ScanStyleSheet, true};
     return scanners;
 }
 

@@ -7,6 +7,7 @@
 
 #include "engine/link_table.h"
 #include "engine/modern_tags.h"
+#include "engine/scan_record.h"
 #include "engine/url_processor.h"
 #include "engine/url_text.h"
 
@@ -217,6 +218,10 @@ int ScanEventValue(EngineContext& ctx, const Text& t, std::uint32_t file, std::i
 // After ProcessUrl of a link's href: decides whether the link gets a TARGET record.
 int RunTargetAdder(EngineContext& ctx, const Text& t, std::uint32_t file, std::int32_t tagPos,
                    const std::string& href, int added, std::int32_t secondPassBefore) {
+    if (ctx.recording != nullptr) {
+        ctx.recording->AddText(ScanEvent::kTargetAdder, href, tagPos);
+        return 0;
+    }
     // The link will change its protocol in the next pass; its target is decided then.
     if (ctx.links.secondPassCount() != secondPassBefore) return 0;
     bool filtered = false;
@@ -273,6 +278,15 @@ public:
 private:
     EngineContext& ctx_;
 };
+
+// The file's closing log text; a scan run ahead cannot count its changes, which are counted when it is played.
+void ReportResult(EngineContext& ctx, int total) {
+    if (ctx.recording != nullptr) {
+        ctx.recording->Add(ScanEvent::kResult);
+    } else {
+        ctx.host.AddLogLine(ResultLogText(total), true);
+    }
+}
 
 // The URLs of the walk, after the tag passes and in text order. Adds the changes queued to total;
 // returns 0, or the negative stop (ESC or the processor's) with total taken off.
@@ -553,7 +567,13 @@ int ScanPage(EngineContext& ctx, const unsigned char* buffer, std::int32_t size,
     std::string baseHref;
     bool hasBase = false;
     FindModernUrls(t, insideScripts ? nullptr : &regions, modern, &baseHref, &hasBase);
-    const PageBaseScope baseScope(ctx, hasBase ? ResolvePageBase(ctx, file, baseHref) : PageBase());
+    PageBase base;
+    if (hasBase && ctx.recording != nullptr) {
+        ctx.recording->AddText(ScanEvent::kBase, baseHref);
+    } else if (hasBase) {
+        base = ResolvePageBase(ctx, file, baseHref);
+    }
+    const PageBaseScope baseScope(ctx, std::move(base));
 
     const std::int32_t range = 16 + (ctx.search.searchScriptsByProtocol ? 1 : 0) +
                                (ctx.search.searchEventsByProtocol ? 1 : 0);
@@ -625,7 +645,7 @@ int ScanPage(EngineContext& ctx, const unsigned char* buffer, std::int32_t size,
     if (n < 0) return n;
 
     host.SetFileProgress(k, range);
-    host.AddLogLine(ResultLogText(total), true);
+    ReportResult(ctx, total);
     return total;
 }
 
@@ -663,7 +683,7 @@ int ScanScriptFile(EngineContext& ctx, const unsigned char* buffer, std::int32_t
         }
     }
     host.SetFileProgress(range, range);
-    host.AddLogLine(ResultLogText(total), true);
+    ReportResult(ctx, total);
     return total;
 }
 
@@ -688,7 +708,57 @@ int ScanStyleSheet(EngineContext& ctx, const unsigned char* buffer, std::int32_t
     const int n = ProcessFound(ctx, t, file, strings, total);
     if (n < 0) return n;
     host.SetFileProgress(1, 1);
-    host.AddLogLine(ResultLogText(total), true);
+    ReportResult(ctx, total);
+    return total;
+}
+
+int PlayScan(EngineContext& ctx, const unsigned char* buffer, std::int32_t size, std::uint32_t file,
+             const ScanRecord& record) {
+    OperationHost& host = ctx.host;
+    const Text t = WholeText(buffer, size, ctx.links.fileEncoding(file));
+    const PageBaseScope baseScope(ctx, PageBase());
+    int total = 0;
+    int added = 0;
+    std::int32_t secondPassBefore = 0;
+    for (const ScanEvent& e : record.events) {
+        switch (e.kind) {
+            case ScanEvent::kLogLine:
+            case ScanEvent::kLogAppend:
+                host.AddLogLine(record.strings[static_cast<std::size_t>(e.index)], e.kind == ScanEvent::kLogAppend);
+                break;
+            case ScanEvent::kOverallProgress:
+                host.SetOverallProgress(e.a, e.b);
+                break;
+            case ScanEvent::kFileProgress:
+                host.SetFileProgress(e.a, e.b);
+                break;
+            case ScanEvent::kStatus:
+                host.SetStatusText(record.strings[static_cast<std::size_t>(e.index)]);
+                break;
+            case ScanEvent::kPoll:
+                if (Stopped(host)) return -1 - total;
+                break;
+            case ScanEvent::kUrl: {
+                const FoundUrl& f = record.found[static_cast<std::size_t>(e.index)];
+                secondPassBefore = ctx.links.secondPassCount();
+                added = ProcessUrlSpan(ctx, t, file, f.tagPos, f.valuePos, f.spanLen, f.quoteLen, f.raw, f.wholeValue,
+                                       f.kind);
+                if (added < 0) return added - total;
+                total += added;
+                break;
+            }
+            case ScanEvent::kTargetAdder:
+                total += RunTargetAdder(ctx, t, file, e.a, record.strings[static_cast<std::size_t>(e.index)], added,
+                                        secondPassBefore);
+                break;
+            case ScanEvent::kBase:
+                ctx.pageBase = ResolvePageBase(ctx, file, record.strings[static_cast<std::size_t>(e.index)]);
+                break;
+            case ScanEvent::kResult:
+                host.AddLogLine(ResultLogText(total), true);
+                break;
+        }
+    }
     return total;
 }
 

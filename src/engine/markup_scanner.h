@@ -69,4 +69,12 @@ int ScanScriptFile(EngineContext& ctx, const unsigned char* buffer, std::int32_t
 int ScanStyleSheet(EngineContext& ctx, const unsigned char* buffer, std::int32_t size,
                    const std::string& path, std::uint32_t file);
 
+struct ScanRecord;
+
+// Plays what a scan run ahead of its turn noted (with ctx.recording set, over the same bytes): the
+// URL processor and the host get what the scan itself would have given them, in the same order.
+// Returns what the scan would have returned: the changes queued, or negative when stopped.
+int PlayScan(EngineContext& ctx, const unsigned char* buffer, std::int32_t size, std::uint32_t file,
+             const ScanRecord& record);
+
 }  // namespace corvane

@@ -21,6 +21,7 @@ struct SearchOptions {
     int timeLimitSeconds = 30;
     int maxRequests = 64;
     int maxRequestsPerHost = 8;
+    int jobs = 1;  // files read and scanned at once (the programs give DefaultScanJobs())
     bool checkFragments = false;          // "Check #&fragments of local links"
 };
 

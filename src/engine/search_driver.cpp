@@ -2,10 +2,13 @@
 #include "engine/search_driver.h"
 
 #include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "engine/internet_prefetch.h"
+#include "engine/markup_scanner.h"
+#include "engine/scan_ahead.h"
 #include "engine/fragment_check.h"
 #include "engine/saved_from_pass.h"
 #include "platform/utf8.h"
@@ -142,6 +145,10 @@ int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state
                     std::vector<FileStamp>* stamps) {
     ctx.host.AddLogLine(">> Searching for broken links ...", false);
     FragmentPass fragments(ctx);
+    // Several files read and scanned at once, each played here in the list's order: what the
+    // user sees is what one file after another gives.
+    std::unique_ptr<ScanAhead> ahead;
+    if (ctx.search.jobs > 1 && scanners.scanAhead) ahead = std::make_unique<ScanAhead>(ctx, fs, scanners, ctx.search.jobs);
     int total = 0;
     std::int32_t done = 0;
     const std::int32_t rows = ctx.files.size();
@@ -153,21 +160,33 @@ int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state
         // The bar moves for every processable row, also for one that turns out to be unreadable.
         ctx.host.SetOverallProgress(done, state.processableFileCount);
         ++done;
-        FileInfo info;
-        if (!(stamps != nullptr ? fs.ReadWholeFileAndInfo(path, buffer, info) : fs.ReadWholeFile(path, buffer)))
-            continue;
-        if (stamps != nullptr && static_cast<std::size_t>(i) < stamps->size())
-            (*stamps)[static_cast<std::size_t>(i)] = FileStamp{true, static_cast<std::int64_t>(buffer.size()),
-                                                               info.lastWrite, ContentHash(buffer.data(), buffer.size())};
         const std::uint32_t file = static_cast<std::uint32_t>(i);
-        if (ctx.links.fileEncoding(file) == kEncodingUtf16BE) SwapByteOrder(buffer.data(), buffer.size());
+        FileInfo info;
+        std::uint64_t hash = 0;
+        ScanAhead::File* scanned = ahead ? &ahead->TakeNext() : nullptr;
+        if (scanned != nullptr) {
+            if (!scanned->read) continue;
+            buffer.swap(scanned->bytes);
+            info = scanned->info;
+            hash = scanned->hash;
+        } else {
+            if (!(stamps != nullptr ? fs.ReadWholeFileAndInfo(path, buffer, info) : fs.ReadWholeFile(path, buffer)))
+                continue;
+            hash = ContentHash(buffer.data(), buffer.size());
+            if (ctx.links.fileEncoding(file) == kEncodingUtf16BE) SwapByteOrder(buffer.data(), buffer.size());
+        }
+        if (stamps != nullptr && static_cast<std::size_t>(i) < stamps->size())
+            (*stamps)[static_cast<std::size_t>(i)] =
+                FileStamp{true, static_cast<std::int64_t>(buffer.size()), info.lastWrite, hash};
         if (fragments.check && kind == kPageFile)
             fragments.check->anchors().CollectAnchors(
                 file, MakeText(buffer.data(), static_cast<std::int32_t>(buffer.size()), ctx.links.fileEncoding(file)));
         if (buffer.empty()) continue;
         FileScanner scan = kind == kPageFile ? scanners.page : kind == kScriptFile ? scanners.script : scanners.styleSheet;
         if (scan == nullptr) continue;
-        const int changes = scan(ctx, buffer.data(), static_cast<std::int32_t>(buffer.size()), path, file);
+        const auto size = static_cast<std::int32_t>(buffer.size());
+        const int changes = scanned != nullptr ? PlayScan(ctx, buffer.data(), size, file, scanned->record)
+                                               : scan(ctx, buffer.data(), size, path, file);
         if (changes < 0) return -1;
         if (ctx.links.full()) return StopWhenFull(ctx);
         total += changes;
@@ -182,6 +201,11 @@ int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state
         total += repairs;
     }
     return total;
+}
+
+int DefaultScanJobs() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : cores > 64 ? 64 : static_cast<int>(cores);
 }
 
 std::string SearchSummaryText(std::int32_t linkCount, std::int32_t processableFileCount) {

@@ -47,9 +47,15 @@ struct FileScanners {
     FileScanner page;
     FileScanner script;
     FileScanner styleSheet;
+    // The scanners note what they find when the context asks them to (EngineContext::recording),
+    // so that files may be scanned on several threads and played in order (PlayScan).
+    bool scanAhead = false;
 };
 // ScanPage, ScanScriptFile and ScanStyleSheet.
 const FileScanners& MarkupScanners();
+
+// Files read and scanned at once when nobody says otherwise: one per processor core.
+int DefaultScanJobs();
 
 // A search accepts at most this many rows (one encoding byte per row).
 constexpr std::int32_t kMaxSearchFiles = LinkTable::kFileCapacity;

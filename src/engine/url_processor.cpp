@@ -8,6 +8,7 @@
 #include "engine/fragment_check.h"
 #include "engine/page_charset.h"
 #include "engine/replacement_search.h"
+#include "engine/scan_record.h"
 #include "engine/url_text.h"
 #include "platform/utf8.h"
 
@@ -296,10 +297,18 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
     const int mode = tagPos == -2 ? kExtractCssUrl : kExtractAttribute;
     const std::int32_t got = ExtractValue(text, valuePos, &raw, mode, &spanLen, &quoteLen);
     if (got <= 0) raw.clear();
+    if (ctx.recording != nullptr) {
+        ctx.recording->AddUrl(FoundUrl{tagPos, valuePos, spanLen, quoteLen, std::move(raw), kLinkAsTag, isAttributeValue});
+        return 0;
+    }
     return ProcessUrlSpan(ctx, text, file, tagPos, valuePos, spanLen, quoteLen, raw, isAttributeValue, kLinkAsTag);
 }
 
 int ProcessFoundUrl(EngineContext& ctx, const Text& text, std::uint32_t file, const FoundUrl& found) {
+    if (ctx.recording != nullptr) {
+        ctx.recording->AddUrl(found);
+        return 0;
+    }
     return ProcessUrlSpan(ctx, text, file, found.tagPos, found.valuePos, found.spanLen, found.quoteLen, found.raw,
                           found.wholeValue, found.kind);
 }

@@ -70,7 +70,8 @@ void SearchPage::Start() {
     WizardState& w = Wizard();
     int result = 0;
     RunLocked(EditGroup::Restore, [&] {
-        const SearchOptions search = ReadSearchOptions();
+        SearchOptions search = ReadSearchOptions();
+        search.jobs = DefaultScanJobs();
         const ProcessingOptions processing = ReadProcessingOptions();
         internet_->SetLimits(LimitsOf(search));
         EngineContext ctx{w.links, w.files, w.savedFrom, search, processing, *host_, w.search.rootPath,

@@ -1,0 +1,128 @@
+// Reading and scanning ahead of the broken-links pass.
+#include "engine/scan_ahead.h"
+
+#include <exception>
+#include <utility>
+
+#include "engine/markup_scanner.h"
+
+namespace corvane {
+namespace {
+
+// Files held at once beyond the one being played: a few per worker, and never more than this
+// many bytes unless a single file is larger.
+constexpr std::size_t kFilesPerJob = 4;
+constexpr std::size_t kMaxBytesAhead = 64u << 20;
+
+}  // namespace
+
+ScanAhead::ScanAhead(EngineContext& ctx, FileSystem& fs, const FileScanners& scanners, int jobs)
+    : ctx_(ctx), fs_(fs), scanners_(scanners) {
+    for (std::int32_t i = 0; i < ctx.files.size(); ++i) {
+        if (ProcessableKind(ctx.files.path(i)) == kNotProcessable) continue;
+        rows_.push_back(i);
+        paths_.push_back(ctx.files.path(i));
+        encodings_.push_back(ctx.links.fileEncoding(static_cast<std::uint32_t>(i)));
+    }
+    // More threads than that only wait on the disk and on the pass.
+    const std::size_t workers = static_cast<std::size_t>(jobs < 1 ? 1 : jobs > 64 ? 64 : jobs);
+    ring_.resize(workers * kFilesPerJob + 1);
+    for (auto& file : ring_) file = std::make_unique<File>();
+    try {
+        for (std::size_t i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
+    } catch (const std::exception&) {
+        // Fewer workers, or none: TakeNext then reads the file itself.
+    }
+}
+
+ScanAhead::~ScanAhead() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+}
+
+bool ScanAhead::MayStart(std::size_t position) const {
+    // The file the pass waits for always; the others while the ring and the byte budget allow.
+    return position == wanted_ || (position < wanted_ + ring_.size() && bytesAhead_ < kMaxBytesAhead);
+}
+
+void ScanAhead::Work() {
+    LinkTable scratch;  // gives the scanners the file's encoding; nothing is queued in it
+    FileList noRows;
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stopping_ || next_ >= rows_.size() || MayStart(next_); });
+        if (stopping_ || next_ >= rows_.size()) return;
+        const std::size_t position = next_++;
+        File& file = *ring_[position % ring_.size()];
+        lock.unlock();
+        Fill(file, position, scratch, noRows);
+        lock.lock();
+        file.position = position;
+        file.counted = file.bytes.size();
+        bytesAhead_ += file.counted;
+        changed_.notify_all();
+    }
+}
+
+void ScanAhead::Fill(File& file, std::size_t position, LinkTable& scratch, FileList& noRows) {
+    file.scanned = false;
+    file.record.Clear();
+    file.info = FileInfo();
+    file.read = fs_.ReadWholeFileAndInfo(paths_[position], file.bytes, file.info);
+    if (!file.read) {
+        file.bytes.clear();
+        return;
+    }
+    file.hash = ContentHash(file.bytes.data(), file.bytes.size());
+    const std::uint8_t encoding = encodings_[position];
+    if (encoding == kEncodingUtf16BE) SwapByteOrder(file.bytes.data(), file.bytes.size());
+    if (file.bytes.empty()) return;
+    const FileKind kind = ProcessableKind(paths_[position]);
+    const FileScanner scan =
+        kind == kPageFile ? scanners_.page : kind == kScriptFile ? scanners_.script : scanners_.styleSheet;
+    if (scan == nullptr) return;
+    const auto row = static_cast<std::uint32_t>(rows_[position]);
+    scratch.setFileEncoding(row, encoding);
+    NotingHost host(file.record);
+    EngineContext scan_ctx(scratch, noRows, ctx_.savedFrom, ctx_.search, ctx_.processing, host, ctx_.rootPath);
+    scan_ctx.recording = &file.record;
+    scan(scan_ctx, file.bytes.data(), static_cast<std::int32_t>(file.bytes.size()), paths_[position], row);
+    file.scanned = true;
+}
+
+ScanAhead::File& ScanAhead::TakeNext() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (started_) {
+        // The file played before is let go: its place in the ring may be filled again.
+        File& played = *ring_[wanted_ % ring_.size()];
+        bytesAhead_ -= played.counted;
+        played.counted = 0;
+        ++wanted_;
+    }
+    started_ = true;
+    const std::size_t position = wanted_;
+    File& file = *ring_[position % ring_.size()];
+    if (position >= rows_.size()) {
+        // More asked for than there are processable rows: nothing to read.
+        file = File();
+        return file;
+    }
+    if (threads_.empty()) {
+        // No worker could be started: read and scan it now.
+        lock.unlock();
+        LinkTable scratch;
+        FileList noRows;
+        Fill(file, position, scratch, noRows);
+        file.position = position;
+        return file;
+    }
+    changed_.notify_all();
+    changed_.wait(lock, [&file, position] { return file.position == position; });
+    return file;
+}
+
+}  // namespace corvane

@@ -1,0 +1,66 @@
+// Reading and scanning the files of the broken-links pass on worker threads, a bounded way ahead of
+// the pass, which plays each file's scan in the file list's order.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/engine_context.h"
+#include "engine/scan_record.h"
+#include "engine/search_driver.h"
+#include "platform/file_system.h"
+
+namespace corvane {
+
+class ScanAhead {
+public:
+    struct File {
+        bool read = false;  // false: it could not be read, as ReadWholeFile would say
+        std::vector<unsigned char> bytes;  // UTF-16 big-endian turned round, as the scanners read it
+        FileInfo info;
+        std::uint64_t hash = 0;  // of the bytes as read
+        bool scanned = false;    // record holds its scan
+        ScanRecord record;
+        std::size_t position = static_cast<std::size_t>(-1);  // in the order of processable rows
+        std::size_t counted = 0;  // bytes it adds to what is held ahead
+    };
+
+    // ctx must not change its options, rows, encodings or saved-from addresses while this lives.
+    ScanAhead(EngineContext& ctx, FileSystem& fs, const FileScanners& scanners, int jobs);
+    ~ScanAhead();
+    ScanAhead(const ScanAhead&) = delete;
+    ScanAhead& operator=(const ScanAhead&) = delete;
+
+    // The next processable row's file, once read and scanned; the one taken before is let go.
+    File& TakeNext();
+
+private:
+    void Work();
+    void Fill(File& file, std::size_t position, LinkTable& scratch, FileList& noRows);
+    bool MayStart(std::size_t position) const;
+
+    EngineContext& ctx_;
+    FileSystem& fs_;
+    FileScanners scanners_;
+    std::vector<std::int32_t> rows_;         // the processable rows in order
+    std::vector<std::string> paths_;         // theirs, copied: the pass marks rows while workers read
+    std::vector<std::uint8_t> encodings_;
+    std::vector<std::unique_ptr<File>> ring_;
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t next_ = 0;   // the next position a worker takes
+    std::size_t wanted_ = 0;  // the position the pass waits for or plays
+    std::size_t bytesAhead_ = 0;
+    bool started_ = false;  // a file was taken
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
+}  // namespace corvane
