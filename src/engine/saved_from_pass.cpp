@@ -1,9 +1,11 @@
 // Collecting "saved from url" addresses: every page read whole, its comments searched from the start.
 #include "engine/saved_from_pass.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/scan_ahead.h"
 #include "engine/search_driver.h"
 #include "engine/text_search.h"
 #include "engine/url_text.h"
@@ -25,6 +27,28 @@ int FindSavedFromValue(EngineContext& ctx, const Text& text, std::string* value)
     }
 }
 
+// Notes what the page's comments name and the polls made finding it; PlaySavedFrom gives them back.
+void NoteSavedFrom(EngineContext& scanCtx, ScanAhead::File& file, std::uint32_t row, const std::string&) {
+    const Text text =
+        MakeText(file.bytes.data(), static_cast<std::int32_t>(file.bytes.size()), scanCtx.links.fileEncoding(row));
+    std::string value;
+    const int found = FindSavedFromValue(scanCtx, text, &value);
+    file.record.AddText(ScanEvent::kResult, value, found);
+    file.scanned = true;
+}
+
+int PlaySavedFrom(EngineContext& ctx, const ScanRecord& record, std::string* value) {
+    int found = 0;
+    for (const ScanEvent& e : record.events) {
+        if (e.kind == ScanEvent::kPoll && ctx.host.PumpMessages() == kPollStop) return -1;
+        if (e.kind == ScanEvent::kResult) {
+            found = e.a;
+            *value = record.strings[static_cast<std::size_t>(e.index)];
+        }
+    }
+    return found;
+}
+
 }  // namespace
 
 int SavedFromUrlPass(EngineContext& ctx, FileSystem& fs, std::int32_t processableFileCount) {
@@ -34,6 +58,11 @@ int SavedFromUrlPass(EngineContext& ctx, FileSystem& fs, std::int32_t processabl
             if (IsProcessable(ctx.files.path(i))) ++processableFileCount;
     }
     ctx.host.AddLogLine(">> Searching for \"saved from url\" ... ", false);
+    // Pages read and searched on worker threads, each played here in the list's order.
+    std::unique_ptr<ScanAhead> ahead;
+    if (ctx.search.jobs > 1)
+        ahead = std::make_unique<ScanAhead>(ctx, fs, ctx.search.jobs, [](const std::string& path) { return IsPage(path); },
+                                            NoteSavedFrom);
     const std::int32_t rows = ctx.files.size();
     std::int32_t done = 0;
     std::vector<unsigned char> buffer;
@@ -42,14 +71,24 @@ int SavedFromUrlPass(EngineContext& ctx, FileSystem& fs, std::int32_t processabl
         if (!IsPage(path)) continue;
         ctx.host.SetOverallProgress(done, processableFileCount);
         ++done;
-        if (!fs.ReadWholeFile(path, buffer) || buffer.empty()) continue;
-        ctx.host.AddLogLine(path + " (" + std::to_string(buffer.size()) + " bytes) ... ", false);
-        const std::uint8_t encoding = ctx.links.fileEncoding(static_cast<std::uint32_t>(i));
-        if (encoding == kEncodingUtf16BE) SwapByteOrder(buffer.data(), buffer.size());
-        const Text text = MakeText(buffer.data(), static_cast<std::int32_t>(buffer.size()), encoding);
-
+        ScanAhead::File* noted = ahead ? &ahead->TakeNext() : nullptr;
+        if (noted != nullptr) {
+            if (!noted->read || noted->bytes.empty()) continue;
+        } else if (!fs.ReadWholeFile(path, buffer) || buffer.empty()) {
+            continue;
+        }
+        const std::size_t size = noted != nullptr ? noted->bytes.size() : buffer.size();
+        ctx.host.AddLogLine(path + " (" + std::to_string(size) + " bytes) ... ", false);
         std::string value;
-        const int found = FindSavedFromValue(ctx, text, &value);
+        int found = 0;
+        if (noted != nullptr) {
+            found = PlaySavedFrom(ctx, noted->record, &value);
+        } else {
+            const std::uint8_t encoding = ctx.links.fileEncoding(static_cast<std::uint32_t>(i));
+            if (encoding == kEncodingUtf16BE) SwapByteOrder(buffer.data(), buffer.size());
+            const Text text = MakeText(buffer.data(), static_cast<std::int32_t>(buffer.size()), encoding);
+            found = FindSavedFromValue(ctx, text, &value);
+        }
         if (found < 0) return kSavedFromStopped;
         if (found == 0) {
             ctx.host.AddLogLine("no \"saved from url\" was found", true);

@@ -17,9 +17,22 @@ constexpr std::size_t kMaxBytesAhead = 64u << 20;
 }  // namespace
 
 ScanAhead::ScanAhead(EngineContext& ctx, FileSystem& fs, const FileScanners& scanners, int jobs)
-    : ctx_(ctx), fs_(fs), scanners_(scanners) {
+    : ScanAhead(ctx, fs, jobs, [](const std::string& path) { return ProcessableKind(path) != kNotProcessable; },
+                [scanners](EngineContext& scanCtx, File& file, std::uint32_t row, const std::string& path) {
+                    const FileKind kind = ProcessableKind(path);
+                    const FileScanner scan = kind == kPageFile     ? scanners.page
+                                             : kind == kScriptFile ? scanners.script
+                                                                   : scanners.styleSheet;
+                    if (scan == nullptr) return;
+                    scan(scanCtx, file.bytes.data(), static_cast<std::int32_t>(file.bytes.size()), path, row);
+                    file.scanned = true;
+                }) {}
+
+ScanAhead::ScanAhead(EngineContext& ctx, FileSystem& fs, int jobs, const std::function<bool(const std::string&)>& takes,
+                     Scan scan)
+    : ctx_(ctx), fs_(fs), scan_(std::move(scan)) {
     for (std::int32_t i = 0; i < ctx.files.size(); ++i) {
-        if (ProcessableKind(ctx.files.path(i)) == kNotProcessable) continue;
+        if (!takes(ctx.files.path(i))) continue;
         rows_.push_back(i);
         paths_.push_back(ctx.files.path(i));
         encodings_.push_back(ctx.links.fileEncoding(static_cast<std::uint32_t>(i)));
@@ -81,17 +94,12 @@ void ScanAhead::Fill(File& file, std::size_t position, LinkTable& scratch, FileL
     const std::uint8_t encoding = encodings_[position];
     if (encoding == kEncodingUtf16BE) SwapByteOrder(file.bytes.data(), file.bytes.size());
     if (file.bytes.empty()) return;
-    const FileKind kind = ProcessableKind(paths_[position]);
-    const FileScanner scan =
-        kind == kPageFile ? scanners_.page : kind == kScriptFile ? scanners_.script : scanners_.styleSheet;
-    if (scan == nullptr) return;
     const auto row = static_cast<std::uint32_t>(rows_[position]);
     scratch.setFileEncoding(row, encoding);
     NotingHost host(file.record);
-    EngineContext scan_ctx(scratch, noRows, ctx_.savedFrom, ctx_.search, ctx_.processing, host, ctx_.rootPath);
-    scan_ctx.recording = &file.record;
-    scan(scan_ctx, file.bytes.data(), static_cast<std::int32_t>(file.bytes.size()), paths_[position], row);
-    file.scanned = true;
+    EngineContext scanCtx(scratch, noRows, ctx_.savedFrom, ctx_.search, ctx_.processing, host, ctx_.rootPath);
+    scanCtx.recording = &file.record;
+    scan_(scanCtx, file, row, paths_[position]);
 }
 
 ScanAhead::File& ScanAhead::TakeNext() {

@@ -1,10 +1,11 @@
-// Reading and scanning the files of the broken-links pass on worker threads, a bounded way ahead of
-// the pass, which plays each file's scan in the file list's order.
+// Reading and scanning the files of a pass on worker threads, a bounded way ahead of the pass, which
+// plays each file's noted scan in the file list's order.
 #pragma once
 
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -31,7 +32,15 @@ public:
         std::size_t counted = 0;  // bytes it adds to what is held ahead
     };
 
-    // ctx must not change its options, rows, encodings or saved-from addresses while this lives.
+    // Notes the scan of one file: scanCtx has the file's encoding, a host that notes what it is
+    // given and ctx.recording set; bytes are those of file.
+    using Scan = std::function<void(EngineContext& scanCtx, File& file, std::uint32_t row, const std::string& path)>;
+
+    // The rows whose path `takes` accepts, scanned with `scan`. ctx must not change its options,
+    // rows, encodings or saved-from addresses while this lives.
+    ScanAhead(EngineContext& ctx, FileSystem& fs, int jobs, const std::function<bool(const std::string&)>& takes,
+              Scan scan);
+    // The broken-links pass: every processable file, with its kind's scanner.
     ScanAhead(EngineContext& ctx, FileSystem& fs, const FileScanners& scanners, int jobs);
     ~ScanAhead();
     ScanAhead(const ScanAhead&) = delete;
@@ -47,7 +56,7 @@ private:
 
     EngineContext& ctx_;
     FileSystem& fs_;
-    FileScanners scanners_;
+    Scan scan_;
     std::vector<std::int32_t> rows_;         // the processable rows in order
     std::vector<std::string> paths_;         // theirs, copied: the pass marks rows while workers read
     std::vector<std::uint8_t> encodings_;
