@@ -55,16 +55,29 @@ bool ValueIsDelimited(const Text& text, std::int32_t valuePos, bool parenthesisC
     return parenthesisCounts && c == '(';
 }
 
+std::string LowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 }  // namespace
 
 void SavedFromTable::Add(const std::string& decodedUrl, std::uint32_t row) {
     urls_.push_back(decodedUrl);
     rows_.push_back(row);
+    const std::string host = UrlHost(decodedUrl);
+    if (!host.empty()) hosts_.insert(LowerAscii(host));
 }
 
 void SavedFromTable::Clear() {
     std::vector<std::string>().swap(urls_);
     std::vector<std::uint32_t>().swap(rows_);
+    hosts_.clear();
+}
+
+bool SavedFromTable::NamesHost(const std::string& host) const {
+    return !host.empty() && hosts_.count(LowerAscii(host)) > 0;
 }
 
 std::int32_t SavedFromTable::FindSavedFromUrl(const std::string& url) const {

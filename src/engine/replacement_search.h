@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/text_search.h"
@@ -22,9 +23,12 @@ public:
     std::uint32_t row(std::int32_t i) const { return rows_[static_cast<std::size_t>(i)]; }
     // Row of the first entry whose address equals url ignoring case; -1 when none.
     std::int32_t FindSavedFromUrl(const std::string& url) const;
+    // Whether an address of the table is on this host (ignoring case); never for an empty host.
+    bool NamesHost(const std::string& host) const;
 
 private:
     std::vector<std::string> urls_;
+    std::unordered_set<std::string> hosts_;  // in lower case: asked for every Internet URL of the site
     std::vector<std::uint32_t> rows_;
 };
 

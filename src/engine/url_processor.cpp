@@ -196,21 +196,8 @@ std::string FolderOf(const std::string& path) {
 }
 
 // The host of an Internet URL without user and port, as written; empty when there is none.
-std::string HostOf(const std::string& url) {
-    const std::size_t start = url.find("://");
-    if (start == std::string::npos) return std::string();
-    std::size_t end = url.find_first_of("/?#\\", start + 3);
-    if (end == std::string::npos) end = url.size();
-    std::string host = url.substr(start + 3, end - start - 3);
-    const std::size_t at = host.rfind('@');
-    if (at != std::string::npos) host.erase(0, at + 1);
-    const std::size_t colon = host.rfind(':');
-    if (colon != std::string::npos && host.find(']', colon) == std::string::npos) host.erase(colon);
-    return host;
-}
-
 bool SameHost(const std::string& url, const std::string& host) {
-    const std::string other = HostOf(url);
+    const std::string other = UrlHost(url);
     return !host.empty() && other.size() == host.size() && StartsWithNoCase(other, host.c_str());
 }
 
@@ -218,11 +205,8 @@ bool SameHost(const std::string& url, const std::string& host) {
 // this site's files: only the site's own host (its base URL, or where its pages were saved from)
 // is mapped onto its files.
 bool IsSiteOwnHost(const EngineContext& ctx, const std::string& url) {
-    const std::string host = HostOf(url);
-    if (SameHost(ctx.search.baseUrl, host)) return true;
-    for (std::int32_t i = 0; i < ctx.savedFrom.savedFromCount(); ++i)
-        if (SameHost(ctx.savedFrom.url(i), host)) return true;
-    return false;
+    const std::string host = UrlHost(url);
+    return SameHost(ctx.search.baseUrl, host) || ctx.savedFrom.NamesHost(host);
 }
 
 }  // namespace

@@ -290,4 +290,17 @@ bool EqualsNoCase(const std::string& a, const std::string& b) {
 
 std::string FoldCase(const std::string& text) { return FoldUtf8(text); }
 
+std::string UrlHost(const std::string& url) {
+    const std::size_t start = url.find("://");
+    if (start == std::string::npos) return std::string();
+    std::size_t end = url.find_first_of("/?#\\", start + 3);
+    if (end == std::string::npos) end = url.size();
+    std::string host = url.substr(start + 3, end - start - 3);
+    const std::size_t at = host.rfind('@');
+    if (at != std::string::npos) host.erase(0, at + 1);
+    const std::size_t colon = host.rfind(':');
+    if (colon != std::string::npos && host.find(']', colon) == std::string::npos) host.erase(colon);
+    return host;
+}
+
 }  // namespace corvane

@@ -36,6 +36,9 @@ std::string MakeRelative(const std::string& from, const std::string& target, boo
 
 // Case folding helpers shared by the engine: prefixes are ASCII; whole texts compare as file names do.
 bool StartsWithNoCase(const std::string& text, const char* prefix);
+
+// The host of scheme://[user@]host[:port]/..., as written; empty when there is no "://".
+std::string UrlHost(const std::string& url);
 bool EqualsNoCase(const std::string& a, const std::string& b);
 std::string FoldCase(const std::string& text);  // upper case, as FoldUtf8
 
