@@ -37,6 +37,7 @@ private:
     void HandOver(bool now);
 
     bool echo_;
+    std::uint32_t polls_ = 0;
     std::string pending_;  // printed lines not yet handed to the system
     std::chrono::steady_clock::time_point lastHandOver_;
     std::vector<std::string> lines_;
