@@ -11,9 +11,11 @@ usage: bench/bench_search.sh [options] [-- extra corvane-cli options]
   --page-bytes B     bytes per page (default 8192)
   --runs R           timed runs per site, the fastest counts (default 3)
   --seed S           generator seed (default 1)
+  --jobs N           files scanned at once in the second search of each site (default: the cores, $(nproc))
+  --wine EXE         time this corvane-cli.exe under Wine instead (the sites come from --build's generator)
   --callgrind        count the instructions of one search of the first site under callgrind instead
   --keep             keep the generated sites and outputs (their folder is printed)
-Times: corvane-cli search --no-check-internet-urls --json SITE > /dev/null
+Times: corvane-cli search --no-check-internet-urls --json --jobs 1 SITE > /dev/null, then with --jobs N
 Exit status: 0 targets met, 1 a target missed or corvane-cli crashed, 2 bad usage or tools missing,
 3 corvane-cli not built (only the read baseline was measured).
 USAGE
@@ -26,6 +28,8 @@ runs=3
 seed=1
 callgrind=0
 keep=0
+jobs=$(nproc)
+wine_exe=
 extra=()
 while [ $# -gt 0 ]; do
     case $1 in
@@ -34,6 +38,8 @@ while [ $# -gt 0 ]; do
         --page-bytes) page_bytes=${2:?}; shift 2 ;;
         --runs) runs=${2:?}; shift 2 ;;
         --seed) seed=${2:?}; shift 2 ;;
+        --jobs) jobs=${2:?}; shift 2 ;;
+        --wine) wine_exe=${2:?}; shift 2 ;;
         --callgrind) callgrind=1; shift ;;
         --keep) keep=1; shift ;;
         -h|--help) usage; exit 0 ;;
@@ -41,7 +47,7 @@ while [ $# -gt 0 ]; do
         *) echo "unknown argument: $1" >&2; usage >&2; exit 2 ;;
     esac
 done
-for v in $sizes $runs $page_bytes $seed; do
+for v in $sizes $runs $page_bytes $seed $jobs; do
     case $v in ''|*[!0-9]*) echo "not a whole number: $v" >&2; exit 2 ;; esac
 done
 [ "$runs" -gt 0 ] && [ -n "${sizes// /}" ] || { usage >&2; exit 2; }
@@ -68,14 +74,29 @@ make_site() {  # make_site N: the site $tmp/siteN and its manifest $tmp/siteN.pl
         exit 1
     fi
 }
-search_cmd() { cmd=("$cli" search --no-check-internet-urls --json "${extra[@]}" "$1"); }
+runner=()
+if [ -n "$wine_exe" ]; then
+    # A wineserver kept running beforehand: one started by the run itself would be timed too.
+    . "$bench_root/scripts/wine-env.sh"
+    wine_prefix_ready
+    setsid wineserver -p 300 </dev/null >/dev/null 2>&1 &
+    runner=("$bench_root/scripts/wine-run.sh")
+    cli=$wine_exe
+    "${runner[@]}" "$cli" --help >/dev/null 2>&1
+fi
+# search_cmd SITE JOBS
+search_cmd() {
+    local site=$1
+    [ -n "$wine_exe" ] && site="Z:${site//\//\\}"
+    cmd=("${runner[@]}" "$cli" search --no-check-internet-urls --json --jobs "$2" "${extra[@]}" "$site")
+}
 
 if [ "$callgrind" -eq 1 ]; then
     [ -n "$cli" ] || exit 3
     n=${sizes%% *}
     make_site "$n"
     out="$tmp/callgrind.out"
-    search_cmd "$tmp/site$n"
+    search_cmd "$tmp/site$n" 1
     echo "callgrind ($n pages): ${cmd[*]} > /dev/null"
     valgrind --tool=callgrind --callgrind-out-file="$out" "${cmd[@]}" >/dev/null 2>"$tmp/callgrind.log"
     rc=$?
@@ -98,8 +119,9 @@ fi
 
 # The machine may be shared: the targets are judged on CPU seconds (user + system); wall time is shown beside them,
 # and a wall time far above the CPU time means that other work was running.
-printf '%-7s %9s | %-17s | %-17s\n' "" "" "read (cat)" "corvane-cli search"
-printf '%-7s %9s | %8s %8s | %8s %8s %8s %10s %7s %4s\n' pages bytes wall cpu wall cpu pages/s "peak RSS" "x read" exit
+printf '%-7s %9s | %-17s | %-42s | %-37s\n' "" "" "read (cat)" "corvane-cli search, 1 job" "search, $jobs jobs"
+printf '%-7s %9s | %8s %8s | %8s %8s %8s %7s %7s | %8s %8s %8s %10s %4s\n' pages bytes wall cpu wall cpu \
+    pages/s MB/s/c "x read" wall cpu "x 1 job" "peak RSS" exit
 status=0
 declare -A cpu_of
 for n in $sizes; do
@@ -113,12 +135,18 @@ for n in $sizes; do
         printf '%-7s %9s | %7ss %7ss | %8s %8s %8s %10s %7s %4s\n' "$n" "$bytes" "$cat_wall" "$cat_cpu" - - - - - -
         continue
     fi
-    search_cmd "$site"
+    search_cmd "$site" 1
     bench_best "$runs" "$tmp/search$n.err" "${cmd[@]}"
     cpu_of[$n]=$m_cpu
+    one_wall=$m_wall one_cpu=$m_cpu one_rc=$m_rc
     pps=$(awk -v n="$n" -v t="$m_cpu" 'BEGIN { if (t > 0) printf "%.0f", n / t; else print "-" }')
-    printf '%-7s %9s | %7ss %7ss | %7ss %7ss %8s %10s %7s %4s\n' "$n" "$bytes" "$cat_wall" "$cat_cpu" \
-        "$m_wall" "$m_cpu" "$pps" "$(bench_mib "$m_rss" | tr -d ' ')" "$(bench_ratio "$m_cpu" "$cat_cpu")" "$m_rc"
+    mbps=$(awk -v b="$(bench_site_bytes "$site")" -v t="$m_cpu" 'BEGIN { if (t > 0) printf "%.0f", b / 1e6 / t; else print "-" }')
+    search_cmd "$site" "$jobs"
+    bench_best "$runs" "$tmp/search$n.err" "${cmd[@]}"
+    [ "$m_rc" -gt "$one_rc" ] || m_rc=$one_rc
+    printf '%-7s %9s | %7ss %7ss | %7ss %7ss %8s %7s %7s | %7ss %7ss %8s %10s %4s\n' "$n" "$bytes" "$cat_wall" \
+        "$cat_cpu" "$one_wall" "$one_cpu" "$pps" "$mbps" "$(bench_ratio "$one_cpu" "$cat_cpu")" "$m_wall" "$m_cpu" \
+        "$(bench_ratio "$m_wall" "$one_wall")" "$(bench_mib "$m_rss" | tr -d ' ')" "$m_rc"
     if [ "$m_rc" -ge 128 ]; then
         echo "corvane-cli crashed on $n pages (status $m_rc):" >&2
         tail -n 5 "$tmp/search$n.err" >&2
