@@ -247,15 +247,21 @@ int ScanEventAttributes(EngineContext& ctx, const Text& t, std::uint32_t file, c
                         bool insideScripts, int& total) {
     const std::int32_t w = t.width();
     std::int32_t p = 0;
+    std::vector<AttributeName> names;
     for (;;) {
         p = insideScripts ? FindTag(t, "", p) : FindTagOutsideScripts(t, regions, p, "");
         if (p < 0) return 0;
         const std::int32_t nameLen = ExtractValue(t, p, nullptr, kExtractEventTag, nullptr, nullptr);
         const std::int32_t afterName = p + nameLen * w;
-        if (FindAttribute(t, "on", afterName, nullptr, nullptr, true) > 0) {
+        // The tag's names beginning with "on" in one walk; each event is then looked up where its name is.
+        FindAttributeNames(t, "on", afterName, names);
+        if (!names.empty()) {
             for (const char* event : kEventNames) {
+                const auto at = std::find_if(names.begin(), names.end(),
+                                             [event](const AttributeName& a) { return a.name == event; });
+                if (at == names.end()) continue;
                 std::int32_t v = -1;
-                if (FindAttribute(t, event, afterName, nullptr, &v, false) <= 0 || v < 0) continue;
+                if (FindAttribute(t, event, at->pos, nullptr, &v, false) <= 0 || v < 0) continue;
                 const int n = ScanEventValue(ctx, t, file, p, v, total);
                 if (n < 0) return n;
             }

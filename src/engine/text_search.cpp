@@ -199,6 +199,52 @@ std::int32_t FindText(const Text& t, std::int32_t end, const char* needle, std::
     return -1;
 }
 
+void FindAttributeNames(const Text& t, const char* prefix, std::int32_t from, std::vector<AttributeName>& out) {
+    out.clear();
+    const Scan s(t);
+    if (from < 0 || from >= s.limit || !prefix || !*prefix) return;
+    const Pos n = static_cast<Pos>(std::strlen(prefix));
+    const Pos w = s.w;
+    // The walk of FindAttribute, which is the same for every name beginning with the same letter.
+    Pos p = s.Align(from);
+    const Pos start = p;
+    while (s.Has(p) && IsBlank(s.At(p))) p += w;
+    const unsigned char first = Fold(static_cast<unsigned char>(prefix[0]));
+    constexpr std::size_t kLongestName = 64;  // longer than any name asked for
+    while (s.Has(p)) {
+        const unsigned char c = s.At(p);
+        if (Fold(c) != first && !IsQuote(c) && c != '\\' && c != '<' && c != '>') {
+            p += w;
+            continue;
+        }
+        if (IsQuote(c)) {
+            Pos q = p + w;
+            while (s.Has(q) && s.At(q) != c) q += w;
+            if (!s.Has(q)) return;
+            p = q + w;
+            continue;
+        }
+        if (s.BackslashAnyQuote(p)) {
+            const unsigned char quote = s.At(p + w);
+            Pos q = p + 2 * w;
+            while (s.Has(q) && !s.BackslashQuote(q, quote)) q += w;
+            if (!s.Has(q)) return;
+            p = q + 2 * w;
+            continue;
+        }
+        if (s.TagBracket(p)) return;
+        if (s.NameAt(p, prefix, n) && (p == start || !IsNameChar(s.At(p - w)))) {
+            AttributeName found{static_cast<std::int32_t>(p), std::string()};
+            for (Pos q = p; s.Has(q) && IsNameChar(s.At(q)) && found.name.size() <= kLongestName; q += w) {
+                const unsigned char l = s.At(q);
+                found.name += static_cast<char>(l >= 'A' && l <= 'Z' ? l - 'A' + 'a' : l);
+            }
+            out.push_back(std::move(found));
+        }
+        p += w;
+    }
+}
+
 std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, std::string* out,
                            std::int32_t* valuePos, bool prefixOnly) {
     if (out) out->clear();

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -54,6 +55,17 @@ std::int32_t FindText(const Text& t, std::int32_t end, const char* needle, std::
 // value's first character (its opening delimiter, if any), else -1. Either output may be null.
 std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, std::string* out,
                            std::int32_t* valuePos, bool prefixOnly);
+
+// An attribute name met in a tag: where it starts, and the name in lower case.
+struct AttributeName {
+    std::int32_t pos;
+    std::string name;
+};
+
+// Every whole name beginning with `prefix` that FindAttribute would meet in the tag that continues
+// at `from`, in the order it meets them: FindAttribute(t, name, pos, ...) from the first entry of
+// that name answers what FindAttribute(t, name, from, ...) does, for many names in one walk.
+void FindAttributeNames(const Text& t, const char* prefix, std::int32_t from, std::vector<AttributeName>& out);
 
 enum ExtractMode : int {
     kExtractAttribute = 0,  // attribute values and URLs in text

@@ -299,6 +299,34 @@ TEST_P(TextSearch, FindAttribute) {
     }
 }
 
+// One walk for many names gives, name by name, what FindAttribute's own walk gives.
+TEST_P(TextSearch, FindAttributeNamesAnswersAsFindAttribute) {
+    const char* const tags[] = {
+        " onclick=\"a()\" onload=b>", " ONCLICK='x' onclick=y>", " onclick onclick=x>", " title=\"onclick=x\" onclick=y>",
+        " xonclick=a on-click=b onclick=c>", " onclick=\\\"x\\\" onload=y>", " a=\"never closed onclick=x>",
+        " x=a<=b onload=y>", " > onclick=x>", " \tonMouseOver = \"z\"", " onclick=x onclick=y", "onclick=x>", ""};
+    const char* const names[] = {"onclick", "onload", "onmouseover", "on-click", "onclickx"};
+    std::vector<AttributeName> found;
+    for (const char* tag : tags) {
+        const Doc d = D(tag);
+        FindAttributeNames(d.text(), "on", 0, found);
+        for (const char* name : names) {
+            SCOPED_TRACE(std::string(tag) + " / " + name);
+            std::string expected, got;
+            std::int32_t expectedPos = -1, gotPos = -1, result = 0;
+            const std::int32_t want = FindAttribute(d.text(), name, 0, &expected, &expectedPos, false);
+            for (const AttributeName& a : found) {
+                if (a.name != name) continue;
+                result = FindAttribute(d.text(), name, a.pos, &got, &gotPos, false);
+                break;
+            }
+            EXPECT_EQ(result, want);
+            EXPECT_EQ(got, expected);
+            EXPECT_EQ(gotPos, expectedPos);
+        }
+    }
+}
+
 TEST_P(TextSearch, FindAttributeStopsAtNulAndRange) {
     const Doc d = D(std::string(" href=\"x\0y\">", 12));
     std::string out;
