@@ -36,8 +36,8 @@ TEST(ProbeWorkers, ThreadsAreReusedAndEachProbeGetsItsOwnAnswer) {
         ASSERT_NE(probe, nullptr);
         ASSERT_TRUE(probe->Wait(5000));
         EXPECT_EQ(probe->Result(), i % 2 ? kProbeValid : kProbeBroken);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));  // time for the thread to be back in the pool
     }
-    // (A thread may not be back in the pool yet when the next request comes.)
     EXPECT_LE(workers.threadCount(), 8u);
     EXPECT_GE(mostOnOneThread.load(), 25);
     // Many at once: as many threads as requests in flight, each answer where it belongs.
