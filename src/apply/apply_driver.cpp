@@ -308,8 +308,9 @@ private:
         const std::string backup = staged.path + ".bak";
         std::string reason;
         const WriteOutcome outcome =
-            staged.unchanged ? WriteOutcome::kWritten
-                             : PutInPlace(fs_, staged.temp, staged.path, makeBackups ? &backup : nullptr, &reason, moved);
+            staged.unchanged
+                ? WriteOutcome::kWritten
+                : PutInPlace(fs_, staged.temp, staged.path, makeBackups ? &backup : nullptr, &reason, moved);
         staged.temp.clear();
         if (outcome == WriteOutcome::kDiskError) return false;
         // A file left as it was is said so, never "done".
