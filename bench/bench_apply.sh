@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times corvane-cli's fix (search, then rewrite with backups) on a copy of a 10,000-page site, beside a plain cp -r,
-# and its writing (fix less a search of the same copy) beside cp -r followed by sync (the same bytes made durable).
+# and its writing (fix less its searches: one of the same copy before, and one of the rewritten copy for each further
+# pass) beside cp -r followed by sync (the same bytes made durable).
 set -uo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/bench_lib.sh"
 
@@ -14,7 +15,8 @@ usage: bench/bench_apply.sh [options] [-- extra corvane-cli options]
   --seed S           generator seed (default 1)
   --keep             keep the site and the last rewritten copy (their folder is printed)
 Times: cp -r SITE COPY; cp -r SITE COPY && sync; and on a fresh copy corvane-cli search, then
-corvane-cli fix --no-check-internet-urls COPY > /dev/null (its writing is the fix less the search).
+corvane-cli fix --no-check-internet-urls COPY > /dev/null (its writing is the fix less its searches: the
+search before, and for each further pass a search of the rewritten copy, timed after the fix).
 Exit status: 0 targets met, 1 a target missed or corvane-cli failed, 2 bad usage or tools missing,
 3 corvane-cli not built (only the copy was timed).
 USAGE
@@ -68,6 +70,7 @@ bench_read_all "$site"  # the source of every copy comes from the cache
 # Fresh copies are made untimed and flushed first, so that neither side pays for the other's writes.
 copy_best= copy_cpu=
 synced_best= write_best= search_wall=
+alone_best= alone_passes=1 alone_again=0
 fix_best= fix_cpu= fix_rss=0 fix_rc=0
 for ((i = 0; i < runs; i++)); do
     rm -rf "$tmp/copy"
@@ -93,11 +96,29 @@ for ((i = 0; i < runs; i++)); do
     bench_measure "$tmp/search.err" "$cli" search --no-check-internet-urls "${extra[@]}" "$tmp/work"
     search_run=$m_wall
     [ "$m_rc" -lt 128 ] || search_run=
-    bench_measure "$tmp/fix.err" "$cli" fix --no-check-internet-urls "${extra[@]}" "$tmp/work"
+    bench_measure "$tmp/fix.err" sh -c 'out=$1; shift; exec "$@" >"$out"' sh "$tmp/fix.out" \
+        "$cli" fix --no-check-internet-urls "${extra[@]}" "$tmp/work"
+    fix_run=$m_wall fix_run_cpu=$m_cpu fix_run_rss=$m_rss fix_run_rc=$m_rc
+    # A link given its protocol name is judged on a second pass, which searches the rewritten site
+    # again: timed here on the rewritten copy, that search is not writing either.
+    passes=$((1 + $(grep -c '^>> Next pass' "$tmp/fix.out")))
+    again_run=0
+    if [ "$passes" -gt 1 ] && [ "$fix_run_rc" -lt 128 ]; then
+        bench_measure "$tmp/search.err" "$cli" search --no-check-internet-urls "${extra[@]}" "$tmp/work"
+        again_run=$m_wall
+    fi
+    m_wall=$fix_run m_cpu=$fix_run_cpu m_rss=$fix_run_rss m_rc=$fix_run_rc
     if [ -n "$search_run" ]; then
         write_run=$(awk -v f="$m_wall" -v s="$search_run" 'BEGIN { w = f - s; printf "%.3f", w < 0 ? 0 : w }')
         if [ -z "$write_best" ] || awk -v a="$write_run" -v b="$write_best" 'BEGIN { exit !(a < b) }'; then
             write_best=$write_run search_wall=$search_run
+        fi
+        # Each further search counts as the faster of the two timed, so that noise never flatters the writing.
+        again_run=$(awk -v a="$again_run" -v s="$search_run" 'BEGIN { printf "%.3f", a < s ? a : s }')
+        alone_run=$(awk -v w="$write_run" -v a="$again_run" -v p="$passes" \
+            'BEGIN { w -= (p - 1) * a; printf "%.3f", w < 0 ? 0 : w }')
+        if [ -z "$alone_best" ] || awk -v a="$alone_run" -v b="$alone_best" 'BEGIN { exit !(a < b) }'; then
+            alone_best=$alone_run alone_passes=$passes alone_again=$again_run
         fi
     fi
     if [ -z "$fix_best" ] || awk -v a="$m_wall" -v b="$fix_best" 'BEGIN { exit !(a < b) }'; then
@@ -115,8 +136,10 @@ printf '%-22s %8ss %8ss %11s\n' "cp -r" "$copy_best" "$copy_cpu" -
 printf '%-22s %8ss %9s %11s\n' "cp -r + sync" "$synced_best" - -
 [ -n "$cli" ] || exit 3
 printf '%-22s %8ss %8ss %11s\n' "corvane-cli fix" "$fix_best" "$fix_cpu" "$(bench_mib "$fix_rss")"
-[ -z "$write_best" ] || printf '%-22s %8ss %9s %11s   (fix less a search of %ss)\n' "fix's writing" "$write_best" - - \
+[ -z "$write_best" ] || printf '%-22s %8ss %9s %11s   (fix less a search of %ss)\n' "fix less a search" "$write_best" - - \
     "$search_wall"
+[ -z "$alone_best" ] || printf '%-22s %8ss %9s %11s   (fix less its %d search(es): the first, then %ss for each further one)\n' \
+    "fix's writing" "$alone_best" - - "$alone_passes" "$alone_again"
 echo
 status=0
 if [ "$fix_rc" -ge 128 ]; then
@@ -136,7 +159,8 @@ else
     status=1
 fi
 write_ratio=-
-[ -z "$write_best" ] || write_ratio=$(bench_ratio "$write_best" "$synced_best")
+[ -z "$alone_best" ] || write_ratio=$(bench_ratio "$alone_best" "$synced_best")
+[ -z "$write_best" ] || echo "fix less a search: x$(bench_ratio "$write_best" "$synced_best") cp -r + sync"
 if awk -v r="$write_ratio" 'BEGIN { exit !(r != "-" && r <= 2.0) }'; then
     echo "target: fix's writing within 2 x cp -r + sync: met (x$write_ratio)"
 else

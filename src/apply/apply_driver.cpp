@@ -130,6 +130,7 @@ struct StagedRow {
     std::string head;         // the start of its log line
     std::string why;          // why it is passed over; empty when it is to be written
     std::string temp;         // where its new text waits; empty when nothing is to be moved
+    bool unchanged = false;   // its new text is its old one and no backup is made: nothing to move
     bool failedWrite = false; // its new text could not be written or flushed: a disk error
     std::int32_t changes = 0;
     bool known = false;  // its identity was read
@@ -173,7 +174,9 @@ public:
             }
         }
         const std::int32_t result = Commit();
-        return result != kGoOn ? result : total_;
+        if (result != kGoOn) return result;
+        FlushMoves();
+        return total_;
     }
 
 private:
@@ -213,7 +216,16 @@ private:
         std::vector<unsigned char> output;
         staged.changes = RewriteFile(rewrite_, text.data(), static_cast<std::int32_t>(text.size()), row, output,
                                      &records);
+        // Without a backup to make, a file whose new text is its old one already holds what writing
+        // would leave: it counts as written, and the disk is spared a file (a second pass leaves
+        // most pages as they are).
+        const bool unchanged = !rewrite_.review.makeBackups && output == text;
         std::vector<unsigned char>().swap(text);
+        if (unchanged) {
+            staged.unchanged = true;
+            if (staged.known) pending_.insert(staged.identity);
+            return kGoOn;
+        }
         if (bigEndian) SwapUnits(output);
 
         std::string temp;
@@ -238,7 +250,7 @@ private:
 
     // Flushes the batch's new texts, puts them in place in list order and shows each row.
     std::int32_t Commit() {
-        std::vector<std::string> temps, moved;
+        std::vector<std::string> temps;
         for (const StagedRow& staged : batch_)
             if (!staged.temp.empty()) temps.push_back(staged.temp);
         if (!temps.empty() && !fs_.FlushFiles(temps)) {
@@ -253,6 +265,9 @@ private:
                 first = false;
             }
         }
+        // The moves of the batch before: where a flush is of the whole disk, the one just made
+        // covered them, and their folders' flush has nothing left to do.
+        FlushMoves();
         std::size_t reached = 0;
         std::int32_t result = kGoOn;
         while (reached < batch_.size() && result == kGoOn) {
@@ -261,17 +276,19 @@ private:
             if (staged.failedWrite) {
                 host_.AddLogLine(staged.head, false);
                 result = kApplyDiskWriteError;
-            } else if (!staged.temp.empty()) {
+            } else if (!staged.temp.empty() || staged.unchanged) {
                 host_.AddLogLine(staged.head, false);
                 staged.headShown = true;
-                result = Place(staged, &moved) ? Show(staged) : kApplyDiskWriteError;
+                result = Place(staged, &moved_) ? Show(staged) : kApplyDiskWriteError;
             } else {
                 result = Show(staged);
             }
         }
-        // Whatever was moved is made durable, on every way out.
-        if (!moved.empty()) fs_.FlushFolders(moved);
-        if (result != kGoOn) Drop(reached);
+        // Whatever was moved is made durable on every way out; going on, with the next batch.
+        if (result != kGoOn) {
+            FlushMoves();
+            Drop(reached);
+        }
         batch_.clear();
         pending_.clear();
         batchBytes_ = 0;
@@ -280,13 +297,20 @@ private:
         return result;
     }
 
+    void FlushMoves() {
+        if (!moved_.empty()) fs_.FlushFolders(moved_);
+        moved_.clear();
+    }
+
     // Moves a staged row's new text into place; false on a disk error.
     bool Place(StagedRow& staged, std::vector<std::string>* moved) {
         const bool makeBackups = rewrite_.review.makeBackups;
         const std::string backup = staged.path + ".bak";
         std::string reason;
         const WriteOutcome outcome =
-            PutInPlace(fs_, staged.temp, staged.path, makeBackups ? &backup : nullptr, &reason, moved);
+            staged.unchanged
+                ? WriteOutcome::kWritten
+                : PutInPlace(fs_, staged.temp, staged.path, makeBackups ? &backup : nullptr, &reason, moved);
         staged.temp.clear();
         if (outcome == WriteOutcome::kDiskError) return false;
         // A file left as it was is said so, never "done".
@@ -298,7 +322,7 @@ private:
             if (staged.known) written_.insert(staged.identity);
             if (staged.known && makeBackups) backups_.insert(staged.identity);
             FileInfo now;
-            if (fs_.GetFileInfo(staged.path, now)) written_.insert(now.identity);
+            if (!(staged.unchanged && staged.known) && fs_.GetFileInfo(staged.path, now)) written_.insert(now.identity);
         }
         return true;
     }
@@ -355,6 +379,7 @@ private:
     std::set<FileIdentity> written_, backups_;
     std::vector<StagedRow> batch_;
     std::set<FileIdentity> pending_;  // the files of the batch that get a new text
+    std::vector<std::string> moved_;  // names moved whose folders are not flushed yet
     std::size_t batchBytes_ = 0;
     std::vector<std::int32_t> secondPassAtStart_;  // the second-pass list when the batch began
     bool reachedRewrite_ = false;                  // a rewritten row of this batch was reached

@@ -41,6 +41,8 @@ struct ApplyContext {
 // concerned still holds its old content, or its backup does). New texts are written and flushed
 // many files at a time, then put in place in list order; when it returns, every file written and
 // every backup is on the disk, and the log, progress and stops are as one file at a time gives them.
+// Without backups, a file whose new text is its old one is left as it is (it already holds what
+// writing would leave), and counts as written.
 std::int32_t ApplyAllChanges(const ApplyContext& context);
 
 enum ApplyStatusMode : int { kApplyStatusRunning = 0, kApplyStatusDone = 1, kApplyStatusStopped = 2 };

@@ -72,7 +72,8 @@ public:
     // Puts the content of every file named on the disk; false when any of them cannot be flushed.
     virtual bool FlushFiles(const std::vector<std::string>& paths) = 0;
     // Puts on the disk the folders holding the entries named (each folder once), so that their
-    // names, as created or moved, survive a crash.
+    // names, as created or moved, survive a crash. Where a flush is of the whole disk, one made
+    // since the last write, move or deletion through this object has done it already.
     virtual bool FlushFolders(const std::vector<std::string>& paths) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
     virtual bool FileExists(const std::string& path) = 0;

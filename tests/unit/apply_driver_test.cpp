@@ -196,6 +196,31 @@ TEST(ApplyDriver, WithoutBackupsNoBackupIsMadeAndOldOnesStay) {
     EXPECT_TRUE(TempFiles(site.fs).empty());
 }
 
+// A page whose new text is its old one is written again only to get its backup; the log is the same either way.
+TEST(ApplyDriver, UnchangedPageIsWrittenOnlyForItsBackup) {
+    const struct {
+        bool backups;
+        std::vector<std::string> written;
+    } cases[] = {
+        {true, {"index.htm", "sub\\page.html", "style.css", "le.HTM"}},
+        {false, {"index.htm", "sub\\page.html", "le.HTM"}},
+    };
+    const std::string prefix = "write C:\\site\\";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.backups ? "with backups" : "without backups");
+        Site site(c.backups);
+        EXPECT_EQ(site.Apply(), 4);
+        std::vector<std::string> written;
+        for (const std::string& line : site.fs.journal())
+            if (line.rfind(prefix, 0) == 0)
+                written.push_back(line.substr(prefix.size(), line.find(".~cv") - prefix.size()));
+        EXPECT_EQ(written, c.written);
+        ASSERT_EQ(site.host.log.size(), 4u);
+        EXPECT_EQ(site.host.log[2], "Processing \"C:\\site\\style.css\" (32 bytes) ... done");
+        EXPECT_EQ(site.fs.Content("C:\\site\\style.css"), SiteFiles()[3].text);
+    }
+}
+
 TEST(ApplyDriver, BigEndianPageKeepsItsMarkAndByteOrder) {
     Site site;
     site.Apply();

@@ -230,6 +230,7 @@ bool PosixFileSystem::WriteNew(const std::string& path, const void* data, std::s
         if (failure) *failure = WriteFailure{true, "invalid path"};
         return false;
     }
+    ++changes_;
     int raw = OpenRetrying(host.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (raw < 0) {
         if (failure) *failure = WriteFailure{true, std::strerror(errno)};
@@ -259,6 +260,7 @@ bool PosixFileSystem::MoveFileUnflushed(const std::string& from, const std::stri
 bool PosixFileSystem::Move(const std::string& from, const std::string& to, bool replaceExisting, bool flush) {
     std::string source, target;
     if (!WindowsToHostPath(from, &source) || !WindowsToHostPath(to, &target)) return false;
+    ++changes_;
     bool moved = false;
     if (replaceExisting) {
         moved = ::rename(source.c_str(), target.c_str()) == 0;
@@ -289,20 +291,35 @@ bool PosixFileSystem::Move(const std::string& from, const std::string& to, bool 
     return true;
 }
 
+#ifdef __linux__
+bool PosixFileSystem::SyncFileSystem(const std::string& hostPath, dev_t device) {
+    int raw = OpenRetrying(hostPath.c_str(), O_RDONLY);
+    if (raw < 0) return false;
+    Fd fd(raw);
+    const std::uint64_t changes = changes_;
+    if (::syncfs(fd.get()) != 0) return false;
+    syncedAt_[device] = changes;
+    return true;
+}
+
+bool PosixFileSystem::SyncedSinceLastChange(dev_t device) const {
+    auto synced = syncedAt_.find(device);
+    return synced != syncedAt_.end() && synced->second == changes_;
+}
+#endif
+
 bool PosixFileSystem::FlushFiles(const std::vector<std::string>& paths) {
 #ifdef __linux__
     // One flush of each file system holding them: a flush per file costs the disk one flush
-    // of its cache each, many times the time the writing took.
+    // of its cache each, many times the time the writing took. A stat tells the file system;
+    // only the first file of each is opened.
     std::set<dev_t> flushed;
     for (const std::string& path : paths) {
         std::string host;
         if (!WindowsToHostPath(path, &host)) return false;
-        int raw = OpenRetrying(host.c_str(), O_RDONLY);
-        if (raw < 0) return false;
-        Fd fd(raw);
         struct stat st {};
-        if (::fstat(fd.get(), &st) != 0) return false;
-        if (flushed.insert(st.st_dev).second && ::syncfs(fd.get()) != 0) return false;
+        if (::stat(host.c_str(), &st) != 0) return false;
+        if (flushed.insert(st.st_dev).second && !SyncFileSystem(host, st.st_dev)) return false;
     }
     return true;
 #else
@@ -335,13 +352,21 @@ bool PosixFileSystem::FlushFolders(const std::vector<std::string>& paths) {
         }
         Fd fd(raw);
 #ifdef __linux__
-        // As for files: one flush of the file system rather than one per folder.
+        // As for files: one flush of the file system rather than one per folder, and none when
+        // one was made since the last change made here (a batch's moves are flushed with the
+        // next batch's new texts).
         struct stat st {};
         if (::fstat(fd.get(), &st) != 0) {
             ok = false;
             continue;
         }
-        if (flushed.insert(st.st_dev).second) ok = ::syncfs(fd.get()) == 0 && ok;
+        if (!flushed.insert(st.st_dev).second || SyncedSinceLastChange(st.st_dev)) continue;
+        const std::uint64_t changes = changes_;
+        if (::syncfs(fd.get()) == 0) {
+            syncedAt_[st.st_dev] = changes;
+        } else {
+            ok = false;
+        }
 #else
         ok = ::fsync(fd.get()) == 0 && ok;
 #endif
@@ -355,6 +380,7 @@ bool PosixFileSystem::DeleteFile(const std::string& path) {
     struct stat st {};
     // Folders are not files: removing one is refused, as on Windows.
     if (::lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    ++changes_;
     return ::unlink(host.c_str()) == 0;
 }
 

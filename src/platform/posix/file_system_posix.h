@@ -1,6 +1,9 @@
 // Files and folders on a POSIX system, seen by the core through Windows-form paths (Z: is /).
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstdint>
 #include <map>
 #include <string>
 
@@ -43,7 +46,15 @@ public:
 private:
     bool WriteNew(const std::string& path, const void* data, std::size_t size, WriteFailure* failure, bool flush);
     bool Move(const std::string& from, const std::string& to, bool replaceExisting, bool flush);
+#ifdef __linux__
+    // Flushes the file system `device` through `hostPath`.
+    bool SyncFileSystem(const std::string& hostPath, dev_t device);
+    // Whether `device` was flushed after the last write, move or deletion made through this object.
+    bool SyncedSinceLastChange(dev_t device) const;
+#endif
 
+    std::uint64_t changes_ = 0;                  // writes, moves and deletions made, failed ones too
+    std::map<dev_t, std::uint64_t> syncedAt_;    // each file system flushed: changes_ when its flush began
     std::map<char, std::string> drives_;  // upper-case letter -> host folder without trailing '/' ("" for /)
 };
 
