@@ -37,10 +37,12 @@ FileIdentity IdentityOf(FileSystem& fs, const std::string& path) {
 }
 
 // Appends `path` unless a row before `before` has its name, or any row its file (the first name
-// in list order wins, so a site's file is written once, and its backup made once).
-void AppendOnce(FileList& files, FileSystem* fs, const std::string& path, std::int32_t before) {
+// in list order wins, so a site's file is written once, and its backup made once). `known`: the
+// file's identity as its folder's listing gave it.
+void AppendOnce(FileList& files, FileSystem* fs, const std::string& path, std::int32_t before,
+                const FileIdentity* known = nullptr) {
     if (files.FindFileRow(path, before) != -1) return;
-    const FileIdentity identity = fs != nullptr ? IdentityOf(*fs, path) : FileIdentity();
+    const FileIdentity identity = known != nullptr ? *known : fs != nullptr ? IdentityOf(*fs, path) : FileIdentity();
     if (!files.HoldsFile(identity)) files.Append(path, identity);
 }
 
@@ -48,10 +50,17 @@ void AppendOnce(FileList& files, FileSystem* fs, const std::string& path, std::i
 // case. Names that compare equal keep the order the file system gave them, and only rows from
 // before this level count as duplicate names: the same rows as inserting each name in turn before
 // the first greater row of the level, without walking the level once per name.
-void AppendLevel(FileList& files, FileSystem& fs, std::vector<std::string>& paths) {
+struct ListedFile {
+    std::string path;
+    bool identityKnown;
+    FileIdentity identity;
+};
+
+void AppendLevel(FileList& files, FileSystem& fs, std::vector<ListedFile>& listed) {
     const std::int32_t before = files.size();
-    std::stable_sort(paths.begin(), paths.end(), LessIgnoringCase);
-    for (const std::string& path : paths) AppendOnce(files, &fs, path, before);
+    std::stable_sort(listed.begin(), listed.end(),
+                     [](const ListedFile& a, const ListedFile& b) { return LessIgnoringCase(a.path, b.path); });
+    for (const ListedFile& f : listed) AppendOnce(files, &fs, f.path, before, f.identityKnown ? &f.identity : nullptr);
 }
 
 // The folders below `folder` reached without passing through a folder link.
@@ -90,7 +99,7 @@ int ScanLevel(FileList& files, FileSystem& fs, OperationHost& host, bool recurse
     if (!(identity == FileIdentity()) && !state.entered.insert(identity).second) return 0;
     // A folder's names are gathered without a fixed cap, so that none of its files is dropped
     // silently; memory bounds them, and the search refuses an oversized list with a message.
-    std::vector<std::string> filePaths;
+    std::vector<ListedFile> filePaths;
     std::vector<std::string> subfolders;
     std::set<std::string> links;
     bool stopped = false;
@@ -105,7 +114,7 @@ int ScanLevel(FileList& files, FileSystem& fs, OperationHost& host, bool recurse
         }
         if (!entry.name.empty()) {
             std::string path = JoinPath(folder, entry.name);
-            if (Fits(path)) filePaths.push_back(std::move(path));
+            if (Fits(path)) filePaths.push_back(ListedFile{std::move(path), entry.identityKnown, entry.identity});
         }
         if (host.PumpMessages() == kPollStop) {
             stopped = true;

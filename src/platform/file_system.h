@@ -36,6 +36,10 @@ struct FolderEntry {
     std::string name;  // name only, no folder
     bool isDirectory = false;
     bool isLink = false;  // a folder reached through a symbolic link or junction
+    // The file's identity as GetFileInfo would give it, when the listing tells it (a file that is
+    // no link): under some systems asking file by file costs a round trip each.
+    bool identityKnown = false;
+    FileIdentity identity{};
 };
 
 class FileSystem {

@@ -195,6 +195,15 @@ TEST_P(FileSystemContract, ListsEveryEntryOnceWithoutDotEntries) {
     }));
     std::sort(seen.begin(), seen.end());
     EXPECT_EQ(seen, (std::vector<std::string>{".hidden", "a.htm", "noext", "sub/"}));
+    // An identity the listing gives is the one GetFileInfo gives (it stands for it in the file list).
+    ASSERT_TRUE(fs().ListFolder(box->Path(""), [&](const FolderEntry& e) {
+        FileInfo info;
+        if (e.identityKnown && fs().GetFileInfo(box->Path(e.name), info)) {
+            EXPECT_EQ(e.identity, info.identity) << e.name;
+        }
+        EXPECT_FALSE(e.identityKnown && e.isDirectory) << e.name;
+        return true;
+    }));
 }
 
 TEST_P(FileSystemContract, ListingStopsWhenTheVisitorSaysSo) {

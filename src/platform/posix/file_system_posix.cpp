@@ -409,6 +409,8 @@ bool PosixFileSystem::ListFolder(const std::string& folder, const std::function<
         DIR* d;
         ~DirCloser() { ::closedir(d); }
     } closer{dir};
+    struct stat folderInfo {};
+    const bool folderKnown = ::fstat(::dirfd(dir), &folderInfo) == 0;
     for (;;) {
         errno = 0;
         struct dirent* entry = ::readdir(dir);
@@ -427,6 +429,11 @@ bool PosixFileSystem::ListFolder(const std::string& folder, const std::function<
             struct stat own {};
             item.isLink = item.isDirectory && ::fstatat(::dirfd(dir), entry->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 &&
                           S_ISLNK(own.st_mode);
+        } else if (entry->d_type == DT_REG && folderKnown) {
+            // A regular file's entry names its inode, on the folder's device.
+            item.identityKnown = true;
+            item.identity.volume = static_cast<std::uint64_t>(folderInfo.st_dev);
+            item.identity.index = static_cast<std::uint64_t>(entry->d_ino);
         }
         if (!visit(item)) return true;
     }
