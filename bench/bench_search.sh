@@ -89,6 +89,9 @@ search_cmd() {
     local site=$1
     [ -n "$wine_exe" ] && site="Z:${site//\//\\}"
     cmd=("${runner[@]}" "$cli" search --no-check-internet-urls --json --jobs "$2" "${extra[@]}" "$site")
+    # Wine's C library takes /dev/null for a console and writes to it unbuffered: into a file instead.
+    [ -n "$wine_exe" ] && cmd=(bash -c 'out=$1; shift; "$@" >"$out"' _ "$tmp/search.json" "${cmd[@]}")
+    return 0
 }
 
 if [ "$callgrind" -eq 1 ]; then
