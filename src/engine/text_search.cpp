@@ -199,20 +199,18 @@ std::int32_t FindText(const Text& t, std::int32_t end, const char* needle, std::
     return -1;
 }
 
-void FindAttributeNames(const Text& t, const char* prefix, std::int32_t from, std::vector<AttributeName>& out) {
-    out.clear();
-    const Scan s(t);
-    if (from < 0 || from >= s.limit || !prefix || !*prefix) return;
-    const Pos n = static_cast<Pos>(std::strlen(prefix));
+namespace {
+
+// Walks a tag's attribute text from p (its name's end: `start`) as far as an attribute name can be,
+// skipping quoted stretches, and hands `at` every place where a name beginning with `first` may
+// stand, until it answers true. The place it answered true at, or -1 at the tag's end.
+template <typename At>
+Pos WalkTagNames(const Scan& s, Pos p, unsigned char first, At at) {
     const Pos w = s.w;
-    // The walk of FindAttribute, which is the same for every name beginning with the same letter.
-    Pos p = s.Align(from);
-    const Pos start = p;
     while (s.Has(p) && IsBlank(s.At(p))) p += w;
-    const unsigned char first = Fold(static_cast<unsigned char>(prefix[0]));
-    constexpr std::size_t kLongestName = 64;  // longer than any name asked for
     while (s.Has(p)) {
         const unsigned char c = s.At(p);
+        // Most characters are none of the ones tested below: settle them with one comparison each.
         if (Fold(c) != first && !IsQuote(c) && c != '\\' && c != '<' && c != '>') {
             p += w;
             continue;
@@ -220,7 +218,7 @@ void FindAttributeNames(const Text& t, const char* prefix, std::int32_t from, st
         if (IsQuote(c)) {
             Pos q = p + w;
             while (s.Has(q) && s.At(q) != c) q += w;
-            if (!s.Has(q)) return;
+            if (!s.Has(q)) return -1;
             p = q + w;
             continue;
         }
@@ -228,11 +226,28 @@ void FindAttributeNames(const Text& t, const char* prefix, std::int32_t from, st
             const unsigned char quote = s.At(p + w);
             Pos q = p + 2 * w;
             while (s.Has(q) && !s.BackslashQuote(q, quote)) q += w;
-            if (!s.Has(q)) return;
+            if (!s.Has(q)) return -1;
             p = q + 2 * w;
             continue;
         }
-        if (s.TagBracket(p)) return;
+        if (s.TagBracket(p)) return -1;
+        if (at(p)) return p;
+        p += w;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void FindAttributeNames(const Text& t, const char* prefix, std::int32_t from, std::vector<AttributeName>& out) {
+    out.clear();
+    const Scan s(t);
+    if (from < 0 || from >= s.limit || !prefix || !*prefix) return;
+    const Pos n = static_cast<Pos>(std::strlen(prefix));
+    const Pos w = s.w;
+    const Pos start = s.Align(from);
+    constexpr std::size_t kLongestName = 64;  // longer than any name asked for
+    WalkTagNames(s, start, Fold(static_cast<unsigned char>(prefix[0])), [&](Pos p) {
         if (s.NameAt(p, prefix, n) && (p == start || !IsNameChar(s.At(p - w)))) {
             AttributeName found{static_cast<std::int32_t>(p), std::string()};
             for (Pos q = p; s.Has(q) && IsNameChar(s.At(q)) && found.name.size() <= kLongestName; q += w) {
@@ -241,8 +256,8 @@ void FindAttributeNames(const Text& t, const char* prefix, std::int32_t from, st
             }
             out.push_back(std::move(found));
         }
-        p += w;
-    }
+        return false;
+    });
 }
 
 std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, std::string* out,
@@ -254,46 +269,16 @@ std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, s
     const Pos n = static_cast<Pos>(std::strlen(name));
     const Pos w = s.w;
 
-    Pos p = s.Align(from);
-    const Pos start = p;  // the end of the tag's name: a name may begin right here
+    const Pos start = s.Align(from);  // the end of the tag's name: a name may begin right here
     // A phrase such as "saved from url" is looked for in comment text, where '-' may touch it.
     const bool wholeName = std::strchr(name, ' ') == nullptr;
-    while (s.Has(p) && IsBlank(s.At(p))) p += w;
-
-    // Find the name outside quoted stretches, within this tag.
-    bool found = false;
-    const unsigned char first = Fold(static_cast<unsigned char>(name[0]));
-    while (s.Has(p)) {
-        const unsigned char c = s.At(p);
-        // Most characters are none of the ones tested below: settle them with one comparison each.
-        if (Fold(c) != first && !IsQuote(c) && c != '\\' && c != '<' && c != '>') {
-            p += w;
-            continue;
-        }
-        if (IsQuote(c)) {
-            Pos q = p + w;
-            while (s.Has(q) && s.At(q) != c) q += w;
-            if (!s.Has(q)) return 0;
-            p = q + w;
-            continue;
-        }
-        if (s.BackslashAnyQuote(p)) {
-            const unsigned char quote = s.At(p + w);
-            Pos q = p + 2 * w;
-            while (s.Has(q) && !s.BackslashQuote(q, quote)) q += w;
-            if (!s.Has(q)) return 0;
-            p = q + 2 * w;
-            continue;
-        }
-        if (s.TagBracket(p)) return 0;
-        // Only a whole name counts: "src" is no part of "data-src", "lowsrc" or "srcset".
-        if (s.NameAt(p, name, n) &&
-            (!wholeName || ((p == start || !IsNameChar(s.At(p - w))) && (prefixOnly || !IsNameChar(s.At(p + n * w)))))) {
-            found = true;
-            break;
-        }
-        p += w;
-    }
+    // Find the name outside quoted stretches, within this tag. Only a whole name counts: "src" is
+    // no part of "data-src", "lowsrc" or "srcset".
+    Pos p = WalkTagNames(s, start, Fold(static_cast<unsigned char>(name[0])), [&](Pos q) {
+        return s.NameAt(q, name, n) &&
+               (!wholeName || ((q == start || !IsNameChar(s.At(q - w))) && (prefixOnly || !IsNameChar(s.At(q + n * w)))));
+    });
+    const bool found = p >= 0;
     if (!found) return 0;
     if (prefixOnly) return static_cast<std::int32_t>(n < kMaxValueChars ? n : kMaxValueChars);
 
