@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
+#include "cli/cli_host.h"
 #include "cli/json_writer.h"
+#include "engine/search_driver.h"
 
 namespace corvane {
 namespace {
@@ -36,6 +41,7 @@ TEST(CliArgs, DefaultsAreTheWizardsFirstRunDefaults) {
     EXPECT_TRUE(a.review.makeBackups);
     EXPECT_TRUE(a.subfolders);
     EXPECT_EQ(a.backupExtension, "bak");
+    EXPECT_EQ(a.search.jobs, DefaultScanJobs());
     EXPECT_EQ(a.paths, std::vector<std::string>{"site"});
 }
 
@@ -56,10 +62,11 @@ TEST(CliArgs, ValuesBothWays) {
     const CliArgs a = Parse({"fix", "--base-url", "http://www.example.com/", "--mode=custom-mask", "--url-mask",
                              "*.gif;*.png", "--target", "_top", "--sort", "by-action", "--text-links", "make-empty",
                              "--image-url=spacer.gif", "--drive", "c=/srv/site", "--ext", "old", "--timeout", "5",
-                             "--max-requests=200", "--max-requests-per-host", "3", "site"});
+                             "--max-requests=200", "--max-requests-per-host", "3", "--jobs", "3", "site"});
     EXPECT_EQ(a.search.timeLimitSeconds, 5);
     EXPECT_EQ(a.search.maxRequests, 200);
     EXPECT_EQ(a.search.maxRequestsPerHost, 3);
+    EXPECT_EQ(a.search.jobs, 3);
     EXPECT_TRUE(a.search.searchBaseUrl);
     EXPECT_EQ(a.search.baseUrl, "http://www.example.com/");
     EXPECT_EQ(a.processing.targetMode, kTargetCustomMask);
@@ -94,6 +101,34 @@ TEST(CliArgs, BadUsageIsOneLine) {
         EXPECT_FALSE(e.empty());
         EXPECT_EQ(e.find('\n'), std::string::npos) << e;
     }
+}
+
+// The log reaches standard output in whole lines: a line another may still be appended to waits,
+// however long the operation polls meanwhile.
+TEST(CliHost, PrintsOnlyWholeLines) {
+    auto pollAWhile = [](CliHost& host) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(120));
+        for (int i = 0; i < 32; ++i) host.PumpMessages();
+    };
+    ::testing::internal::CaptureStdout();
+    std::string printed;
+    {
+        CliHost host(true);
+        host.AddLogLine(">> Checking ... ", false);
+        pollAWhile(host);
+        printed += ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(printed, "");
+        ::testing::internal::CaptureStdout();
+        host.AddLogLine("valid. ", true);
+        host.AddLogLine("next", false);
+        pollAWhile(host);
+        printed += ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(printed, ">> Checking ... valid. \n");
+        ::testing::internal::CaptureStdout();
+        host.Flush();
+    }
+    printed += ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed, ">> Checking ... valid. \nnext\n");
 }
 
 TEST(JsonWriter, WritesNestedValuesAndWindows1252Text) {
