@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/early_reads.h"
 #include "engine/scan_ahead.h"
 #include "engine/search_driver.h"
 #include "engine/text_search.h"
@@ -27,16 +28,6 @@ int FindSavedFromValue(EngineContext& ctx, const Text& text, std::string* value)
     }
 }
 
-// Notes what the page's comments name and the polls made finding it; PlaySavedFrom gives them back.
-void NoteSavedFrom(EngineContext& scanCtx, ScanAhead::File& file, std::uint32_t row, const std::string&) {
-    const Text text =
-        MakeText(file.bytes.data(), static_cast<std::int32_t>(file.bytes.size()), scanCtx.links.fileEncoding(row));
-    std::string value;
-    const int found = FindSavedFromValue(scanCtx, text, &value);
-    file.record.AddText(ScanEvent::kResult, value, found);
-    file.scanned = true;
-}
-
 int PlaySavedFrom(EngineContext& ctx, const ScanRecord& record, std::string* value) {
     int found = 0;
     for (const ScanEvent& e : record.events) {
@@ -51,6 +42,15 @@ int PlaySavedFrom(EngineContext& ctx, const ScanRecord& record, std::string* val
 
 }  // namespace
 
+void NoteSavedFromUrl(EngineContext& scanCtx, ScanAhead::File& file, std::uint32_t row) {
+    const Text text =
+        MakeText(file.bytes.data(), static_cast<std::int32_t>(file.bytes.size()), scanCtx.links.fileEncoding(row));
+    std::string value;
+    const int found = FindSavedFromValue(scanCtx, text, &value);
+    file.record.AddText(ScanEvent::kResult, value, found);
+    file.scanned = true;
+}
+
 int SavedFromUrlPass(EngineContext& ctx, FileSystem& fs, std::int32_t processableFileCount) {
     if (processableFileCount < 0) {
         processableFileCount = 0;
@@ -59,10 +59,15 @@ int SavedFromUrlPass(EngineContext& ctx, FileSystem& fs, std::int32_t processabl
     }
     ctx.host.AddLogLine(">> Searching for \"saved from url\" ... ", false);
     // Pages read and searched on worker threads, each played here in the list's order.
+    // Or searched already by the Unicode pass on its way.
+    const EarlyReads* early = ctx.earlyReads != nullptr && ctx.earlyReads->savedFromComplete ? ctx.earlyReads : nullptr;
     std::unique_ptr<ScanAhead> ahead;
-    if (ctx.search.jobs > 1)
-        ahead = std::make_unique<ScanAhead>(ctx, fs, ctx.search.jobs, [](const std::string& path) { return IsPage(path); },
-                                            NoteSavedFrom);
+    if (early == nullptr && ctx.search.jobs > 1)
+        ahead = std::make_unique<ScanAhead>(
+            ctx, fs, ctx.search.jobs, [](const std::string& path) { return IsPage(path); },
+            [](EngineContext& scanCtx, ScanAhead::File& file, std::uint32_t row, const std::string&) {
+                NoteSavedFromUrl(scanCtx, file, row);
+            });
     const std::int32_t rows = ctx.files.size();
     std::int32_t done = 0;
     std::vector<unsigned char> buffer;
@@ -71,18 +76,27 @@ int SavedFromUrlPass(EngineContext& ctx, FileSystem& fs, std::int32_t processabl
         if (!IsPage(path)) continue;
         ctx.host.SetOverallProgress(done, processableFileCount);
         ++done;
+        const EarlyReads::SavedFrom* searched = early != nullptr ? early->SavedFromOf(i) : nullptr;
         ScanAhead::File* noted = ahead ? &ahead->TakeNext() : nullptr;
-        if (noted != nullptr) {
+        const ScanRecord* record = nullptr;
+        std::size_t size = 0;
+        if (searched != nullptr) {
+            if (!searched->read) continue;
+            record = &searched->record;
+            size = searched->size;
+        } else if (noted != nullptr) {
             if (!noted->read || noted->bytes.empty()) continue;
-        } else if (!fs.ReadWholeFile(path, buffer) || buffer.empty()) {
-            continue;
+            record = &noted->record;
+            size = noted->bytes.size();
+        } else {
+            if (!fs.ReadWholeFile(path, buffer) || buffer.empty()) continue;
+            size = buffer.size();
         }
-        const std::size_t size = noted != nullptr ? noted->bytes.size() : buffer.size();
         ctx.host.AddLogLine(path + " (" + std::to_string(size) + " bytes) ... ", false);
         std::string value;
         int found = 0;
-        if (noted != nullptr) {
-            found = PlaySavedFrom(ctx, noted->record, &value);
+        if (record != nullptr) {
+            found = PlaySavedFrom(ctx, *record, &value);
         } else {
             const std::uint8_t encoding = ctx.links.fileEncoding(static_cast<std::uint32_t>(i));
             if (encoding == kEncodingUtf16BE) SwapByteOrder(buffer.data(), buffer.size());

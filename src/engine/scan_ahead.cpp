@@ -4,6 +4,7 @@
 #include <exception>
 #include <utility>
 
+#include "engine/early_reads.h"
 #include "engine/markup_scanner.h"
 
 namespace corvane {
@@ -11,7 +12,7 @@ namespace {
 
 // Files held at once beyond the one being played: a few per worker, and never more than this
 // many bytes unless a single file is larger.
-constexpr std::size_t kFilesPerJob = 4;
+constexpr std::size_t kFilesPerJob = 8;
 constexpr std::size_t kMaxBytesAhead = 64u << 20;
 
 }  // namespace
@@ -29,8 +30,8 @@ ScanAhead::ScanAhead(EngineContext& ctx, FileSystem& fs, const FileScanners& sca
                 }) {}
 
 ScanAhead::ScanAhead(EngineContext& ctx, FileSystem& fs, int jobs, const std::function<bool(const std::string&)>& takes,
-                     Scan scan)
-    : ctx_(ctx), fs_(fs), scan_(std::move(scan)) {
+                     Scan scan, bool detectEncodings)
+    : ctx_(ctx), fs_(fs), scan_(std::move(scan)), detect_(detectEncodings) {
     for (std::int32_t i = 0; i < ctx.files.size(); ++i) {
         if (!takes(ctx.files.path(i))) continue;
         rows_.push_back(i);
@@ -40,6 +41,7 @@ ScanAhead::ScanAhead(EngineContext& ctx, FileSystem& fs, int jobs, const std::fu
     // More threads than that only wait on the disk and on the pass.
     const std::size_t workers = static_cast<std::size_t>(jobs < 1 ? 1 : jobs > 64 ? 64 : jobs);
     ring_.resize(workers * kFilesPerJob + 1);
+    run_ = ring_.size() / 2;
     for (auto& file : ring_) file = std::make_unique<File>();
     try {
         for (std::size_t i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
@@ -53,7 +55,7 @@ ScanAhead::~ScanAhead() {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
     }
-    changed_.notify_all();
+    room_.notify_all();
     for (std::thread& thread : threads_) thread.join();
 }
 
@@ -62,13 +64,34 @@ bool ScanAhead::MayStart(std::size_t position) const {
     return position == wanted_ || (position < wanted_ + ring_.size() && bytesAhead_ < kMaxBytesAhead);
 }
 
+// The file waited for is ready, and so is a run after it, or no more can be started now.
+bool ScanAhead::PassMayGo() const {
+    if (ring_[wanted_ % ring_.size()]->position != wanted_) return false;
+    if (next_ >= rows_.size() || !MayStart(next_)) return true;
+    std::size_t ready = 1;
+    while (ready < run_ && ring_[(wanted_ + ready) % ring_.size()]->position == wanted_ + ready) ++ready;
+    return ready == run_;
+}
+
+bool ScanAhead::RoomForRun() const {
+    return next_ >= rows_.size() || next_ == wanted_ || (next_ + run_ <= wanted_ + ring_.size() && bytesAhead_ < kMaxBytesAhead);
+}
+
 void ScanAhead::Work() {
     LinkTable scratch;  // gives the scanners the file's encoding; nothing is queued in it
     FileList noRows;
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || next_ >= rows_.size() || MayStart(next_); });
-        if (stopping_ || next_ >= rows_.size()) return;
+        if (!stopping_ && next_ < rows_.size() && !MayStart(next_)) {
+            if (passWaiting_ && PassMayGo()) ready_.notify_one();
+            ++workersWaiting_;
+            room_.wait(lock, [this] { return stopping_ || next_ >= rows_.size() || MayStart(next_); });
+            --workersWaiting_;
+        }
+        if (stopping_ || next_ >= rows_.size()) {
+            if (passWaiting_) ready_.notify_one();
+            return;
+        }
         const std::size_t position = next_++;
         File& file = *ring_[position % ring_.size()];
         lock.unlock();
@@ -77,7 +100,7 @@ void ScanAhead::Work() {
         file.position = position;
         file.counted = file.bytes.size();
         bytesAhead_ += file.counted;
-        changed_.notify_all();
+        if (passWaiting_ && PassMayGo()) ready_.notify_one();
     }
 }
 
@@ -85,21 +108,31 @@ void ScanAhead::Fill(File& file, std::size_t position, LinkTable& scratch, FileL
     file.scanned = false;
     file.record.Clear();
     file.info = FileInfo();
-    file.read = fs_.ReadWholeFileAndInfo(paths_[position], file.bytes, file.info);
-    if (!file.read) {
-        file.bytes.clear();
-        return;
+    const std::int32_t row = rows_[position];
+    std::uint8_t encoding = encodings_[position];
+    EarlyReads::File early;
+    if (!detect_ && ctx_.earlyReads != nullptr && ctx_.earlyReads->Take(row, early)) {
+        file.read = true;
+        file.bytes.swap(early.bytes);
+        file.info = early.info;
+        file.hash = early.hash;
+    } else {
+        file.read = fs_.ReadWholeFileAndInfo(paths_[position], file.bytes, file.info);
+        if (!file.read) {
+            file.bytes.clear();
+            return;
+        }
+        file.hash = ContentHash(file.bytes.data(), file.bytes.size());
+        if (detect_) encoding = EncodingOfFirstBytes(file.bytes.data(), file.bytes.size());
+        if (encoding == kEncodingUtf16BE) SwapByteOrder(file.bytes.data(), file.bytes.size());
     }
-    file.hash = ContentHash(file.bytes.data(), file.bytes.size());
-    const std::uint8_t encoding = encodings_[position];
-    if (encoding == kEncodingUtf16BE) SwapByteOrder(file.bytes.data(), file.bytes.size());
+    file.encoding = encoding;
     if (file.bytes.empty()) return;
-    const auto row = static_cast<std::uint32_t>(rows_[position]);
-    scratch.setFileEncoding(row, encoding);
+    scratch.setFileEncoding(static_cast<std::uint32_t>(row), encoding);
     NotingHost host(file.record);
     EngineContext scanCtx(scratch, noRows, ctx_.savedFrom, ctx_.search, ctx_.processing, host, ctx_.rootPath);
     scanCtx.recording = &file.record;
-    scan_(scanCtx, file, row, paths_[position]);
+    scan_(scanCtx, file, static_cast<std::uint32_t>(row), paths_[position]);
 }
 
 ScanAhead::File& ScanAhead::TakeNext() {
@@ -128,8 +161,11 @@ ScanAhead::File& ScanAhead::TakeNext() {
         file.position = position;
         return file;
     }
-    changed_.notify_all();
-    changed_.wait(lock, [&file, position] { return file.position == position; });
+    if (workersWaiting_ > 0 && RoomForRun()) room_.notify_all();
+    if (file.position == position) return file;
+    passWaiting_ = true;
+    ready_.wait(lock, [this, &file, position] { return file.position == position && PassMayGo(); });
+    passWaiting_ = false;
     return file;
 }
 

@@ -28,6 +28,7 @@ public:
         std::uint64_t hash = 0;  // of the bytes as read
         bool scanned = false;    // record holds its scan
         ScanRecord record;
+        std::uint8_t encoding = 0;  // the one the scan read it in
         std::size_t position = static_cast<std::size_t>(-1);  // in the order of processable rows
         std::size_t counted = 0;  // bytes it adds to what is held ahead
     };
@@ -37,9 +38,11 @@ public:
     using Scan = std::function<void(EngineContext& scanCtx, File& file, std::uint32_t row, const std::string& path)>;
 
     // The rows whose path `takes` accepts, scanned with `scan`. ctx must not change its options,
-    // rows, encodings or saved-from addresses while this lives.
+    // rows, encodings or saved-from addresses while this lives. With detectEncodings each file's
+    // encoding comes from its first bytes, as the Unicode pass tells it, instead of from ctx; without
+    // it, a file ctx.earlyReads kept is taken from there instead of being read again.
     ScanAhead(EngineContext& ctx, FileSystem& fs, int jobs, const std::function<bool(const std::string&)>& takes,
-              Scan scan);
+              Scan scan, bool detectEncodings = false);
     // The broken-links pass: every processable file, with its kind's scanner.
     ScanAhead(EngineContext& ctx, FileSystem& fs, const FileScanners& scanners, int jobs);
     ~ScanAhead();
@@ -57,13 +60,23 @@ private:
     EngineContext& ctx_;
     FileSystem& fs_;
     Scan scan_;
+    bool detect_;
     std::vector<std::int32_t> rows_;         // the processable rows in order
     std::vector<std::string> paths_;         // theirs, copied: the pass marks rows while workers read
     std::vector<std::uint8_t> encodings_;
     std::vector<std::unique_ptr<File>> ring_;
 
+    // Waking a thread is costly under some systems (a round trip to a server), so the pass is woken
+    // when a run of files is ready and the workers when there is room for a run.
+    bool PassMayGo() const;
+    bool RoomForRun() const;
+
     std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable ready_;  // the pass waits on it
+    std::condition_variable room_;   // idle workers wait on it
+    bool passWaiting_ = false;
+    std::size_t workersWaiting_ = 0;
+    std::size_t run_ = 1;  // files that make a run
     std::size_t next_ = 0;   // the next position a worker takes
     std::size_t wanted_ = 0;  // the position the pass waits for or plays
     std::size_t bytesAhead_ = 0;

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/early_reads.h"
 #include "engine/internet_prefetch.h"
 #include "engine/markup_scanner.h"
 #include "engine/scan_ahead.h"
@@ -54,6 +55,13 @@ void SwapByteOrder(unsigned char* data, std::size_t size) {
     for (std::size_t i = 0; i + 1 < size; i += 2) std::swap(data[i], data[i + 1]);
 }
 
+std::uint8_t EncodingOfFirstBytes(const unsigned char* data, std::size_t size) {
+    if (size < 2) return kEncoding8Bit;
+    if (data[0] == 0xFF && data[1] == 0xFE) return kEncodingUtf16LE;
+    if (data[0] == 0xFE && data[1] == 0xFF) return kEncodingUtf16BE;
+    return kEncoding8Bit;
+}
+
 int RootPathPass(EngineContext& ctx, SearchState& state) {
     ctx.host.AddLogLine(">> Finding the root path ... ", false);
     // The row whose last backslash comes first; the earliest of equal rows wins.
@@ -91,21 +99,43 @@ int CountingPass(EngineContext& ctx, SearchState& state) {
 
 int UnicodePass(EngineContext& ctx, FileSystem& fs) {
     ctx.host.AddLogLine(">> Finding Unicode files ... ", false);
+    // Files read whole on worker threads when what is read can be kept for the passes after this one:
+    // the pages searched for their "saved from url" comment on the way.
+    std::unique_ptr<ScanAhead> ahead;
+    EarlyReads* early = ctx.earlyReads;
+    const bool noteSavedFrom = ctx.search.searchSavedFromUrl;
+    if (early != nullptr && ctx.search.jobs > 1) {
+        ahead = std::make_unique<ScanAhead>(
+            ctx, fs, ctx.search.jobs, IsProcessable,
+            [noteSavedFrom](EngineContext& scanCtx, ScanAhead::File& file, std::uint32_t row, const std::string& path) {
+                if (noteSavedFrom && IsPage(path)) NoteSavedFromUrl(scanCtx, file, row);
+            },
+            true);
+    }
     std::int32_t found = 0;
     for (std::int32_t i = 0; i < ctx.files.size(); ++i) {
         const std::string& path = ctx.files.path(i);
         if (IsProcessable(path)) {
-            unsigned char mark[2] = {0, 0};
             std::uint8_t encoding = kEncoding8Bit;
-            if (fs.ReadFirstBytes(path, mark, 2) == 2) {
-                if (mark[0] == 0xFF && mark[1] == 0xFE) encoding = kEncodingUtf16LE;
-                if (mark[0] == 0xFE && mark[1] == 0xFF) encoding = kEncodingUtf16BE;
+            ScanAhead::File* read = ahead ? &ahead->TakeNext() : nullptr;
+            if (read != nullptr && read->read) {
+                encoding = read->encoding;
+                if (noteSavedFrom && IsPage(path))
+                    early->NoteSavedFrom(i, EarlyReads::SavedFrom{!read->bytes.empty(), read->bytes.size(),
+                                                                  std::move(read->record)});
+                early->Keep(i, EarlyReads::File{std::move(read->bytes), read->info, read->hash});
+            } else {
+                // Not read whole (or too large to be): its first two bytes as the sequential pass reads them.
+                unsigned char mark[2] = {0, 0};
+                if (fs.ReadFirstBytes(path, mark, 2) == 2) encoding = EncodingOfFirstBytes(mark, 2);
+                if (read != nullptr && noteSavedFrom && IsPage(path)) early->NoteSavedFrom(i, EarlyReads::SavedFrom());
             }
             ctx.links.setFileEncoding(static_cast<std::uint32_t>(i), encoding);
             if (encoding != kEncoding8Bit) ++found;
         }
         if (ctx.host.PumpMessages() == kPollStop) return -1;
     }
+    if (ahead && noteSavedFrom) early->savedFromComplete = true;
     ctx.host.AddLogLine(std::to_string(found) + " file(s) found", true);
     // A name that is no UTF-8 (possible outside Windows) is matched as its Windows-1252 reading and written
     // byte for byte.
@@ -225,6 +255,15 @@ int RunSearch(EngineContext& ctx, FileSystem& fs, SearchState& state, const File
     if (ctx.files.size() > kMaxSearchFiles) return kSearchTooManyFiles;
 
     bool stopped = false;
+    // What the first passes read is kept for the later ones while the search runs (files are read
+    // ahead only when they can be scanned ahead).
+    std::unique_ptr<EarlyReads> early;
+    if (state.rootPath.empty() && ctx.search.jobs > 1 && scanners.scanAhead) early = std::make_unique<EarlyReads>(ctx.search.keptBytes);
+    struct Keeping {
+        EngineContext& ctx;
+        ~Keeping() { ctx.earlyReads = nullptr; }
+    } keeping{ctx};
+    ctx.earlyReads = early.get();
     if (state.rootPath.empty()) {
         // Addresses are collected afresh with the passes (the options step empties them too).
         ctx.savedFrom.Clear();

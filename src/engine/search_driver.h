@@ -25,6 +25,9 @@ inline bool IsPage(const std::string& path) { return ProcessableKind(path) == kP
 // UTF-16 into the little-endian order the scanners read.
 void SwapByteOrder(unsigned char* data, std::size_t size);
 
+// The encoding a file's first bytes give it: FF FE little-endian UTF-16, FE FF big-endian, else 8-bit.
+std::uint8_t EncodingOfFirstBytes(const unsigned char* data, std::size_t size);
+
 // What one search leaves for the next: the preliminary passes run only while rootPath is empty,
 // so a search started again without the options step in between repeats only the scan of the
 // files. (The per-file encodings stay in the LinkTable, the saved-from addresses in their table.)

@@ -49,9 +49,9 @@ public:
     // The whole file in one buffer of its exact size. False when it cannot be opened or
     // read whole (a file of 2 GiB or more counts as unreadable).
     virtual bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) = 0;
-    // ReadWholeFile that also tells what GetFileInfo would (its lastWrite -1 when that is
-    // unknown), from the same opening where the system allows: under some systems every
-    // opening is a round trip.
+    // ReadWholeFile that also tells the size and lastWrite GetFileInfo would (lastWrite -1 when
+    // that is unknown), from the same opening where the system allows: under some systems every
+    // opening is a round trip. The identity may be left unknown.
     virtual bool ReadWholeFileAndInfo(const std::string& path, std::vector<unsigned char>& out, FileInfo& info) {
         if (!GetFileInfo(path, info)) info.lastWrite = -1;
         return ReadWholeFile(path, out);

@@ -157,9 +157,16 @@ bool Win32FileSystem::ReadWholeFileAndInfo(const std::string& path, std::vector<
     if (!UsablePath(path)) return false;
     FileHandle file(OpenForReading(path, FILE_FLAG_SEQUENTIAL_SCAN));
     if (!file.valid()) return false;
-    BY_HANDLE_FILE_INFORMATION data;
-    if (!::GetFileInformationByHandle(file.get(), &data)) return false;
-    FillInfo(data, info);
+    // Size and time only: the whole of GetFileInformationByHandle asks for the volume's serial number,
+    // which under some systems is a round trip to another process for every file read.
+    LARGE_INTEGER size;
+    FILE_BASIC_INFO basic;
+    if (!::GetFileSizeEx(file.get(), &size) ||
+        !::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic))
+        return false;
+    info.size = size.QuadPart;
+    info.lastWrite = basic.LastWriteTime.QuadPart;
+    info.isDirectory = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (info.size < 0 || info.size > kMaxReadableSize) return false;
     std::vector<unsigned char> buffer;
     try {
