@@ -112,6 +112,12 @@ Pos NextOpenBracket(const Scan& s, Pos p) {
 
 bool IsControl(unsigned char c) { return c >= 1 && c <= 31; }
 
+// A printable ASCII character that neither closes nor ends a value of any kind.
+bool Ordinary(unsigned char c) {
+    return c > ' ' && c < 0x7F && c != '"' && c != '\'' && c != '\\' && c != '<' && c != '>' && c != '{' && c != '}' &&
+           c != ')';
+}
+
 // Characters that continue an attribute's name (in "data-src", "xlink:href", "v-bind:src").
 bool IsNameChar(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
@@ -176,8 +182,16 @@ std::int32_t FindText(const Text& t, std::int32_t end, const char* needle, std::
     if (scope == kScopeAll && n > 0 && s.w == 1) {
         // Nothing stops this search but the end: only positions holding the first letter are compared.
         const unsigned char first = Fold(static_cast<unsigned char>(needle[0]));
+        // A first character without case ("/*", "*/") is looked for by the C library's fast search.
+        const bool caseless = !(first >= 'A' && first <= 'Z');
         for (Pos p = from; p + n <= stop; ++p) {
-            if (Fold(s.d[p]) != first) continue;
+            if (caseless) {
+                const void* hit = std::memchr(s.d + p, needle[0], static_cast<std::size_t>(stop - n + 1 - p));
+                if (hit == nullptr) return -1;
+                p = static_cast<Pos>(static_cast<const unsigned char*>(hit) - s.d);
+            } else if (Fold(s.d[p]) != first) {
+                continue;
+            }
             Pos i = 1;
             while (i < n && Fold(s.d[p + i]) == Fold(static_cast<unsigned char>(needle[i]))) ++i;
             if (i == n) return static_cast<std::int32_t>(p);
@@ -392,6 +406,19 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
     int cssState = kind == 3 ? 0 : 2;
     unsigned char inner = 0;
     for (; s.Has(p); p += w) {
+        if (w == 1 && cssState == 2 && inner == 0) {
+            // A run of characters that end no kind of value is only copied: most of a URL is one.
+            Pos run = p;
+            const Pos most = p + (kMaxValueChars - chars);
+            while (run < s.limit && run < most && Ordinary(s.d[run])) ++run;
+            if (run > p) {
+                value.append(reinterpret_cast<const char*>(s.d + p), static_cast<std::size_t>(run - p));
+                chars += run - p;
+                span += run - p;
+                p = run;
+                if (!s.Has(p)) break;
+            }
+        }
         const unsigned char c = s.At(p);
         if (c == 0) {
             ended = true;

@@ -124,7 +124,7 @@ int ResolveLocal(EngineContext& ctx, const UrlParts& u, const std::string& local
     const std::string path = local.substr(0, local.size() - query.size());
     const std::string tail = query + u.fragment;
     // Longer paths cannot name a file on the system, so they match no row.
-    if (Utf16Length(path) > FileList::kMaxPath)
+    if (Utf16LongerThan(path, FileList::kMaxPath))
         return QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, FindByFileName(files, path, 0), url, tail,
                                 u.isAttributeValue);
     const std::int32_t row = files.FindFileRow(path, files.size());

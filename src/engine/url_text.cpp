@@ -53,7 +53,13 @@ char FoldChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a
 
 bool IsUnsafe(unsigned char c) {
     if (c < 32 || c == 127) return true;
-    return std::strchr("<>\"{}\\^~[]' ", c) != nullptr;
+    switch (c) {
+        case '<': case '>': case '"': case '{': case '}': case '\\': case '^': case '~': case '[': case ']':
+        case '\'': case ' ':
+            return true;
+        default:
+            return false;
+    }
 }
 
 // Index of the last '\', or of the last '/' when there is no '\'; npos when neither.
@@ -270,10 +276,8 @@ std::string MakeRelative(const std::string& from, const std::string& target, boo
 }
 
 bool StartsWithNoCase(const std::string& text, const char* prefix) {
-    const std::size_t n = std::strlen(prefix);
-    if (text.size() < n) return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if (FoldChar(text[i]) != FoldChar(prefix[i])) return false;
+    for (std::size_t i = 0; prefix[i] != '\0'; ++i)
+        if (i >= text.size() || FoldChar(text[i]) != FoldChar(prefix[i])) return false;
     return true;
 }
 

@@ -13,12 +13,23 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // A name that is no UTF-8 (possible outside Windows) is keyed as the Windows-1252 name it would be,
 // so that links read in that code page find it as well as links that spell its bytes.
 std::string FoldKey(const std::string& path) {
-    return FoldUtf8(IsValidUtf8(path) ? path : Windows1252ToUtf8(path));
+    std::string key(path);
+    for (char& ch : key) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x80) return FoldUtf8(IsValidUtf8(path) ? path : Windows1252ToUtf8(path));
+        if (c >= 'a' && c <= 'z') ch = static_cast<char>(c - 32);  // as FoldUtf8 folds ASCII
+    }
+    return key;
 }
 
 }  // namespace
 
 bool ResolveDotSegments(const std::string& path, std::string* out) {
+    // Most paths hold no segment to resolve.
+    if (path.find("\\.") == std::string::npos && path.find("/.") == std::string::npos) {
+        if (out) *out = path;
+        return true;
+    }
     std::string s = path;
     std::size_t i = 0;
     while (i < s.size()) {
@@ -105,7 +116,7 @@ void FileList::Invalidate(std::int32_t fromRow) {
 }
 
 std::int32_t FileList::FindFileRow(const std::string& path, std::int32_t rowsToSearch) const {
-    if (Utf16Length(path) > kMaxPath) return -1;
+    if (Utf16LongerThan(path, kMaxPath)) return -1;
     std::string resolved;
     if (!ResolveDotSegments(path, &resolved)) return -1;
     const std::int32_t limit = rowsToSearch < size() ? rowsToSearch : size();
@@ -143,7 +154,7 @@ bool FileList::HoldsFile(const FileIdentity& identity) const {
 }
 
 bool FileList::HoldsRows(const std::string& path) const {
-    if (Utf16Length(path) > kMaxPath) return false;
+    if (Utf16LongerThan(path, kMaxPath)) return false;
     std::string folder;
     if (!ResolveDotSegments(path, &folder)) return false;
     if (!folder.empty() && IsSeparator(folder.back())) folder.pop_back();

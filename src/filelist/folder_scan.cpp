@@ -28,7 +28,7 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() < b.size();
 }
 
-bool Fits(const std::string& path) { return !path.empty() && Utf16Length(path) <= FileList::kMaxPath; }
+bool Fits(const std::string& path) { return !path.empty() && !Utf16LongerThan(path, FileList::kMaxPath); }
 
 // The identity of the file at `path`; all zero when it cannot be told.
 FileIdentity IdentityOf(FileSystem& fs, const std::string& path) {

@@ -35,6 +35,10 @@ std::size_t Utf8CharLength(const std::string& text, std::size_t pos);
 
 // How many UTF-16 units the text has as Windows counts a path's length.
 std::size_t Utf16Length(const std::string& text);
+// Utf16Length(text) > units, without counting a text of no more bytes than that (a unit takes a byte at least).
+inline bool Utf16LongerThan(const std::string& text, std::size_t units) {
+    return text.size() > units && Utf16Length(text) > units;
+}
 
 // The longest start of text no longer than maxBytes that does not end inside a character.
 std::size_t Utf8Cut(const std::string& text, std::size_t maxBytes);
