@@ -64,7 +64,7 @@ struct EngineContext {
     PageBase pageBase;                          // set while a page with a <base href> is scanned
     FragmentCheck* fragments = nullptr;         // set by the broken-links pass when #fragments are checked
     ScanRecord* recording = nullptr;            // set while a file is scanned ahead: URLs are noted, not processed
-    EarlyReads* earlyReads = nullptr;           // set by the search while what its first passes read is kept
+    EarlyReads* earlyReads = nullptr;           // set by the search while the Unicode pass's findings are kept
 };
 
 }  // namespace corvane

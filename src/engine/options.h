@@ -2,7 +2,6 @@
 // (settings/option_table.def says where each is stored and shown).
 #pragma once
 
-#include <cstddef>
 #include <string>
 
 namespace corvane {
@@ -23,8 +22,6 @@ struct SearchOptions {
     int maxRequests = 64;
     int maxRequestsPerHost = 8;
     int jobs = 1;  // files read and scanned at once (the programs give DefaultScanJobs())
-    // Bytes of files the Unicode pass may keep for the later passes when jobs > 1 (files past it are read again).
-    std::size_t keptBytes = std::size_t(32) << 20;
     bool checkFragments = false;          // "Check #&fragments of local links"
 };
 

@@ -4,7 +4,6 @@
 #include <exception>
 #include <utility>
 
-#include "engine/early_reads.h"
 #include "engine/markup_scanner.h"
 
 namespace corvane {
@@ -110,22 +109,14 @@ void ScanAhead::Fill(File& file, std::size_t position, LinkTable& scratch, FileL
     file.info = FileInfo();
     const std::int32_t row = rows_[position];
     std::uint8_t encoding = encodings_[position];
-    EarlyReads::File early;
-    if (!detect_ && ctx_.earlyReads != nullptr && ctx_.earlyReads->Take(row, early)) {
-        file.read = true;
-        file.bytes.swap(early.bytes);
-        file.info = early.info;
-        file.hash = early.hash;
-    } else {
-        file.read = fs_.ReadWholeFileAndInfo(paths_[position], file.bytes, file.info);
-        if (!file.read) {
-            file.bytes.clear();
-            return;
-        }
-        file.hash = ContentHash(file.bytes.data(), file.bytes.size());
-        if (detect_) encoding = EncodingOfFirstBytes(file.bytes.data(), file.bytes.size());
-        if (encoding == kEncodingUtf16BE) SwapByteOrder(file.bytes.data(), file.bytes.size());
+    file.read = fs_.ReadWholeFileAndInfo(paths_[position], file.bytes, file.info);
+    if (!file.read) {
+        file.bytes.clear();
+        return;
     }
+    file.hash = ContentHash(file.bytes.data(), file.bytes.size());
+    if (detect_) encoding = EncodingOfFirstBytes(file.bytes.data(), file.bytes.size());
+    if (encoding == kEncodingUtf16BE) SwapByteOrder(file.bytes.data(), file.bytes.size());
     file.encoding = encoding;
     if (file.bytes.empty()) return;
     scratch.setFileEncoding(static_cast<std::uint32_t>(row), encoding);

@@ -39,8 +39,7 @@ public:
 
     // The rows whose path `takes` accepts, scanned with `scan`. ctx must not change its options,
     // rows, encodings or saved-from addresses while this lives. With detectEncodings each file's
-    // encoding comes from its first bytes, as the Unicode pass tells it, instead of from ctx; without
-    // it, a file ctx.earlyReads kept is taken from there instead of being read again.
+    // encoding comes from its first bytes, as the Unicode pass tells it, instead of from ctx.
     ScanAhead(EngineContext& ctx, FileSystem& fs, int jobs, const std::function<bool(const std::string&)>& takes,
               Scan scan, bool detectEncodings = false);
     // The broken-links pass: every processable file, with its kind's scanner.

@@ -99,16 +99,15 @@ int CountingPass(EngineContext& ctx, SearchState& state) {
 
 int UnicodePass(EngineContext& ctx, FileSystem& fs) {
     ctx.host.AddLogLine(">> Finding Unicode files ... ", false);
-    // Files read whole on worker threads when what is read can be kept for the passes after this one:
-    // the pages searched for their "saved from url" comment on the way.
+    // Files read whole on worker threads when the pages are to be searched for their "saved from url"
+    // comment: that is done on the way, and the saved-from pass opens none of them again.
     std::unique_ptr<ScanAhead> ahead;
     EarlyReads* early = ctx.earlyReads;
-    const bool noteSavedFrom = ctx.search.searchSavedFromUrl;
-    if (early != nullptr && ctx.search.jobs > 1) {
+    if (early != nullptr && ctx.search.searchSavedFromUrl && ctx.search.jobs > 1) {
         ahead = std::make_unique<ScanAhead>(
-            ctx, fs, ctx.search.jobs, IsProcessable,
-            [noteSavedFrom](EngineContext& scanCtx, ScanAhead::File& file, std::uint32_t row, const std::string& path) {
-                if (noteSavedFrom && IsPage(path)) NoteSavedFromUrl(scanCtx, file, row);
+            ctx, fs, ctx.search.jobs, IsPage,
+            [](EngineContext& scanCtx, ScanAhead::File& file, std::uint32_t row, const std::string&) {
+                NoteSavedFromUrl(scanCtx, file, row);
             },
             true);
     }
@@ -117,25 +116,23 @@ int UnicodePass(EngineContext& ctx, FileSystem& fs) {
         const std::string& path = ctx.files.path(i);
         if (IsProcessable(path)) {
             std::uint8_t encoding = kEncoding8Bit;
-            ScanAhead::File* read = ahead ? &ahead->TakeNext() : nullptr;
+            ScanAhead::File* read = ahead && IsPage(path) ? &ahead->TakeNext() : nullptr;
             if (read != nullptr && read->read) {
                 encoding = read->encoding;
-                if (noteSavedFrom && IsPage(path))
-                    early->NoteSavedFrom(i, EarlyReads::SavedFrom{!read->bytes.empty(), read->bytes.size(),
-                                                                  std::move(read->record)});
-                early->Keep(i, EarlyReads::File{std::move(read->bytes), read->info, read->hash});
+                early->NoteSavedFrom(
+                    i, EarlyReads::SavedFrom{!read->bytes.empty(), read->bytes.size(), std::move(read->record)});
             } else {
                 // Not read whole (or too large to be): its first two bytes as the sequential pass reads them.
                 unsigned char mark[2] = {0, 0};
                 if (fs.ReadFirstBytes(path, mark, 2) == 2) encoding = EncodingOfFirstBytes(mark, 2);
-                if (read != nullptr && noteSavedFrom && IsPage(path)) early->NoteSavedFrom(i, EarlyReads::SavedFrom());
+                if (read != nullptr) early->NoteSavedFrom(i, EarlyReads::SavedFrom());
             }
             ctx.links.setFileEncoding(static_cast<std::uint32_t>(i), encoding);
             if (encoding != kEncoding8Bit) ++found;
         }
         if (ctx.host.PumpMessages() == kPollStop) return -1;
     }
-    if (ahead && noteSavedFrom) early->savedFromComplete = true;
+    if (ahead) early->savedFromComplete = true;
     ctx.host.AddLogLine(std::to_string(found) + " file(s) found", true);
     // A name that is no UTF-8 (possible outside Windows) is matched as its Windows-1252 reading and written
     // byte for byte.
@@ -255,10 +252,11 @@ int RunSearch(EngineContext& ctx, FileSystem& fs, SearchState& state, const File
     if (ctx.files.size() > kMaxSearchFiles) return kSearchTooManyFiles;
 
     bool stopped = false;
-    // What the first passes read is kept for the later ones while the search runs (files are read
-    // ahead only when they can be scanned ahead).
+    // The Unicode pass reads the pages whole ahead and finds their saved-from comments on the way
+    // (files are read ahead only when they can be scanned ahead).
     std::unique_ptr<EarlyReads> early;
-    if (state.rootPath.empty() && ctx.search.jobs > 1 && scanners.scanAhead) early = std::make_unique<EarlyReads>(ctx.search.keptBytes);
+    if (state.rootPath.empty() && ctx.search.jobs > 1 && ctx.search.searchSavedFromUrl && scanners.scanAhead)
+        early = std::make_unique<EarlyReads>();
     struct Keeping {
         EngineContext& ctx;
         ~Keeping() { ctx.earlyReads = nullptr; }

@@ -86,8 +86,6 @@ Outcome Search(TempTree& tree, int jobs, int variant, std::int32_t stopAtPoll) {
     EngineParts<RecordingHost> e;
     e.search.checkInternetUrls = false;
     e.search.jobs = jobs;
-    // Five jobs keep a few files only: the others are read again by the later passes.
-    if (jobs == 5) e.search.keptBytes = 3000;
     e.search.searchScriptsByTagNames = variant == 1;
     e.processing.targetAdderEnabled = variant == 1;
     e.search.checkFragments = variant == 2;
