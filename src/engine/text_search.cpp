@@ -164,6 +164,11 @@ std::int32_t SkipToTagEnd(const Text& t, std::int32_t p) {
     const Scan s(t);
     if (p < 0 || p >= s.limit) return -1;
     for (Pos q = s.Align(p); s.Has(q); q += s.w) {
+        if (s.w == 1) {
+            const void* hit = std::memchr(s.d + q, '>', static_cast<std::size_t>(s.limit - q));
+            if (hit == nullptr) return -1;
+            q = static_cast<Pos>(static_cast<const unsigned char*>(hit) - s.d);
+        }
         if (!s.Bracket(q, '>')) continue;
         Pos r = q + s.w;
         while (s.Has(r) && IsControl(s.At(r))) r += s.w;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -97,10 +98,27 @@ struct FileStamp {
     std::uint64_t hash = 0;       // ContentHash of its bytes
 };
 
-// A cheap hash of a file's bytes (64-bit FNV-1a), to tell whether a file changed in between.
+// A cheap hash of a file's bytes, to tell whether a file changed in between (never stored). Eight
+// bytes at a time in four independent lanes, so that it runs at the speed of memory: each step of a
+// lane (xor, then a multiplication by an odd number) can be undone, so a change to one word of a
+// lane always changes that lane.
 inline std::uint64_t ContentHash(const unsigned char* data, std::size_t size) {
-    std::uint64_t h = 14695981039346656037ull;
-    for (std::size_t i = 0; i < size; ++i) h = (h ^ data[i]) * 1099511628211ull;
+    constexpr std::uint64_t kOdd = 0x9E3779B97F4A7C15ull;
+    std::uint64_t lane[4] = {0x243F6A8885A308D3ull, 0x13198A2E03707344ull, 0xA4093822299F31D0ull, 0x082EFA98EC4E6C89ull};
+    std::size_t i = 0;
+    for (; i + 32 <= size; i += 32) {
+        for (int k = 0; k < 4; ++k) {
+            std::uint64_t word;
+            std::memcpy(&word, data + i + 8 * k, sizeof word);
+            lane[k] = (lane[k] ^ word) * kOdd;
+        }
+    }
+    for (; i < size; ++i) lane[i % 4] = (lane[i % 4] ^ data[i]) * kOdd;
+    std::uint64_t h = size;
+    for (std::uint64_t l : lane) {
+        h = (h ^ l ^ (l >> 31)) * kOdd;
+        h ^= h >> 29;
+    }
     return h;
 }
 
