@@ -403,6 +403,8 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
     }
 
     std::string value;
+    // Without a caller for the value, an 8-bit one outside url( is only counted.
+    const bool keep = out != nullptr || kind == 3 || s.utf8;
     std::int32_t chars = 0;
     bool ended = false;
     // A url( argument written as a string ends after the string: a ')' inside it ("photo(1).png", a
@@ -417,7 +419,7 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
             const Pos most = p + (kMaxValueChars - chars);
             while (run < s.limit && run < most && Ordinary(s.d[run])) ++run;
             if (run > p) {
-                value.append(reinterpret_cast<const char*>(s.d + p), static_cast<std::size_t>(run - p));
+                if (keep) value.append(reinterpret_cast<const char*>(s.d + p), static_cast<std::size_t>(run - p));
                 chars += run - p;
                 span += run - p;
                 p = run;
@@ -441,7 +443,7 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
             }
             if (cssState == 1 || (c == inner && inner != 0)) {
                 if (chars >= kMaxValueChars) break;
-                s.AppendTo(p, value);
+                if (keep) s.AppendTo(p, value);
                 ++chars;
                 ++span;
                 if (cssState == 2) inner = 0;
@@ -471,7 +473,7 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
             break;
         }
         if (chars >= kMaxValueChars) break;  // too long: skipped
-        s.AppendTo(p, value);
+        if (keep) s.AppendTo(p, value);
         ++chars;
         ++span;
     }
@@ -482,7 +484,7 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
 
     if (spanLen) *spanLen = span;
     if (quoteLen) *quoteLen = quotes;
-    const std::int32_t count = static_cast<std::int32_t>(s.utf8 ? Utf16Length(value) : value.size());
+    const std::int32_t count = !keep ? chars : static_cast<std::int32_t>(s.utf8 ? Utf16Length(value) : value.size());
     if (out) *out = std::move(value);
     return count;
 }
