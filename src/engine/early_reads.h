@@ -4,9 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
-
-#include "engine/scan_record.h"
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace corvane {
 
@@ -14,21 +14,53 @@ class EarlyReads {
 public:
     struct SavedFrom {
         bool read = false;  // false: the pass skips the page (unreadable or empty)
+        std::int8_t found = 0;
+        std::int32_t polls = 0;  // made by the search before its result
         std::size_t size = 0;
-        ScanRecord record;  // the search's polls and its result
+        std::string value;  // the comment's value as found
     };
 
-    void NoteSavedFrom(std::int32_t row, SavedFrom&& note) { savedFrom_[row] = std::move(note); }
-    // The findings for the page of `row`; nullptr when the page was not searched ahead.
-    const SavedFrom* SavedFromOf(std::int32_t row) const {
-        auto it = savedFrom_.find(row);
-        return it == savedFrom_.end() ? nullptr : &it->second;
+    // A site's worth of pages is noted at once: a few bytes per row, the texts only of values found.
+    void NoteSavedFrom(std::int32_t row, const SavedFrom& note) {
+        if (row < 0) return;
+        if (static_cast<std::size_t>(row) >= notes_.size()) notes_.resize(static_cast<std::size_t>(row) + 1);
+        Note& n = notes_[static_cast<std::size_t>(row)];
+        n.noted = true;
+        n.read = note.read;
+        n.found = note.found;
+        n.polls = note.polls;
+        n.size = static_cast<std::uint32_t>(note.size);
+        if (!note.value.empty()) {
+            n.value = static_cast<std::int32_t>(values_.size());
+            values_.push_back(note.value);
+        }
+    }
+    // The findings for the page of `row`; false when the page was not searched ahead.
+    bool SavedFromOf(std::int32_t row, SavedFrom* out) const {
+        if (row < 0 || static_cast<std::size_t>(row) >= notes_.size() || !notes_[static_cast<std::size_t>(row)].noted)
+            return false;
+        const Note& n = notes_[static_cast<std::size_t>(row)];
+        out->read = n.read;
+        out->found = n.found;
+        out->polls = n.polls;
+        out->size = n.size;
+        out->value = n.value >= 0 ? values_[static_cast<std::size_t>(n.value)] : std::string();
+        return true;
     }
     // Every page was searched for its "saved from url" comment.
     bool savedFromComplete = false;
 
 private:
-    std::unordered_map<std::int32_t, SavedFrom> savedFrom_;
+    struct Note {
+        bool noted = false;
+        bool read = false;
+        std::int8_t found = 0;
+        std::int32_t polls = 0;
+        std::uint32_t size = 0;  // a file read whole is below 2 GiB
+        std::int32_t value = -1;  // in values_
+    };
+    std::vector<Note> notes_;
+    std::vector<std::string> values_;
 };
 
 }  // namespace corvane

@@ -28,16 +28,11 @@ int FindSavedFromValue(EngineContext& ctx, const Text& text, std::string* value)
     }
 }
 
-int PlaySavedFrom(EngineContext& ctx, const ScanRecord& record, std::string* value) {
-    int found = 0;
-    for (const ScanEvent& e : record.events) {
-        if (e.kind == ScanEvent::kPoll && ctx.host.PumpMessages() == kPollStop) return -1;
-        if (e.kind == ScanEvent::kResult) {
-            found = e.a;
-            *value = record.strings[static_cast<std::size_t>(e.index)];
-        }
-    }
-    return found;
+int PlaySavedFrom(EngineContext& ctx, const EarlyReads::SavedFrom& finding, std::string* value) {
+    for (std::int32_t i = 0; i < finding.polls; ++i)
+        if (ctx.host.PumpMessages() == kPollStop) return -1;
+    *value = finding.value;
+    return finding.found;
 }
 
 }  // namespace
@@ -49,6 +44,20 @@ void NoteSavedFromUrl(EngineContext& scanCtx, ScanAhead::File& file, std::uint32
     const int found = FindSavedFromValue(scanCtx, text, &value);
     file.record.AddText(ScanEvent::kResult, value, found);
     file.scanned = true;
+}
+
+EarlyReads::SavedFrom SavedFromFinding(const ScanAhead::File& file) {
+    EarlyReads::SavedFrom finding;
+    finding.read = file.read && !file.bytes.empty();
+    finding.size = file.bytes.size();
+    for (const ScanEvent& e : file.record.events) {
+        if (e.kind == ScanEvent::kPoll) ++finding.polls;
+        if (e.kind == ScanEvent::kResult) {
+            finding.found = static_cast<std::int8_t>(e.a);
+            finding.value = file.record.strings[static_cast<std::size_t>(e.index)];
+        }
+    }
+    return finding;
 }
 
 int SavedFromUrlPass(EngineContext& ctx, FileSystem& fs, std::int32_t processableFileCount) {
@@ -76,18 +85,18 @@ int SavedFromUrlPass(EngineContext& ctx, FileSystem& fs, std::int32_t processabl
         if (!IsPage(path)) continue;
         ctx.host.SetOverallProgress(done, processableFileCount);
         ++done;
-        const EarlyReads::SavedFrom* searched = early != nullptr ? early->SavedFromOf(i) : nullptr;
-        ScanAhead::File* noted = ahead ? &ahead->TakeNext() : nullptr;
-        const ScanRecord* record = nullptr;
+        EarlyReads::SavedFrom noted;
+        const EarlyReads::SavedFrom* finding = nullptr;
+        if (early != nullptr && early->SavedFromOf(i, &noted)) {
+            finding = &noted;
+        } else if (ahead) {
+            noted = SavedFromFinding(ahead->TakeNext());
+            finding = &noted;
+        }
         std::size_t size = 0;
-        if (searched != nullptr) {
-            if (!searched->read) continue;
-            record = &searched->record;
-            size = searched->size;
-        } else if (noted != nullptr) {
-            if (!noted->read || noted->bytes.empty()) continue;
-            record = &noted->record;
-            size = noted->bytes.size();
+        if (finding != nullptr) {
+            if (!finding->read) continue;
+            size = finding->size;
         } else {
             if (!fs.ReadWholeFile(path, buffer) || buffer.empty()) continue;
             size = buffer.size();
@@ -95,8 +104,8 @@ int SavedFromUrlPass(EngineContext& ctx, FileSystem& fs, std::int32_t processabl
         ctx.host.AddLogLine(path + " (" + std::to_string(size) + " bytes) ... ", false);
         std::string value;
         int found = 0;
-        if (record != nullptr) {
-            found = PlaySavedFrom(ctx, *record, &value);
+        if (finding != nullptr) {
+            found = PlaySavedFrom(ctx, *finding, &value);
         } else {
             const std::uint8_t encoding = ctx.links.fileEncoding(static_cast<std::uint32_t>(i));
             if (encoding == kEncodingUtf16BE) SwapByteOrder(buffer.data(), buffer.size());

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "engine/early_reads.h"
 #include "engine/engine_context.h"
 #include "engine/scan_ahead.h"
 #include "platform/file_system.h"
@@ -18,6 +19,8 @@ constexpr int kSavedFromStopped = 255;
 // Notes, into file.record, what a page's comments name and the polls made finding it (its bytes as
 // the pass reads them, in the encoding scanCtx gives its row); the pass plays it back.
 void NoteSavedFromUrl(EngineContext& scanCtx, ScanAhead::File& file, std::uint32_t row);
+// What that note holds, as the pass plays it.
+EarlyReads::SavedFrom SavedFromFinding(const ScanAhead::File& file);
 
 int SavedFromUrlPass(EngineContext& ctx, FileSystem& fs, std::int32_t processableFileCount = -1);
 

@@ -11,7 +11,7 @@ namespace {
 
 // Files held at once beyond the one being played: a few per worker, and never more than this
 // many bytes unless a single file is larger.
-constexpr std::size_t kFilesPerJob = 8;
+constexpr std::size_t kFilesPerJob = 4;
 constexpr std::size_t kMaxBytesAhead = 64u << 20;
 
 }  // namespace

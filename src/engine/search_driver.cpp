@@ -119,8 +119,7 @@ int UnicodePass(EngineContext& ctx, FileSystem& fs) {
             ScanAhead::File* read = ahead && IsPage(path) ? &ahead->TakeNext() : nullptr;
             if (read != nullptr && read->read) {
                 encoding = read->encoding;
-                early->NoteSavedFrom(
-                    i, EarlyReads::SavedFrom{!read->bytes.empty(), read->bytes.size(), std::move(read->record)});
+                early->NoteSavedFrom(i, SavedFromFinding(*read));
             } else {
                 // Not read whole (or too large to be): its first two bytes as the sequential pass reads them.
                 unsigned char mark[2] = {0, 0};
