@@ -386,3 +386,26 @@ TEST(MemoryFileSystem, FailsTheNthCallOverallAndEveryCallFromThere) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+// The change hash tells a file from itself with any one byte changed, whatever its length and the
+// byte's place (in a whole group of eight or in the tail), and from the same bytes one longer.
+TEST(ContentHash, ChangesWithAnyOneByteAndWithTheLength) {
+    std::vector<unsigned char> text(100);
+    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<unsigned char>(i * 37 + 11);
+    for (std::size_t size : {1u, 7u, 8u, 31u, 32u, 33u, 64u, 99u}) {
+        const std::uint64_t whole = ContentHash(text.data(), size);
+        EXPECT_NE(whole, ContentHash(text.data(), size + 1)) << size;
+        for (std::size_t at = 0; at < size; ++at)
+            for (unsigned char flip : {0x01, 0x80}) {
+                std::vector<unsigned char> changed(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(size));
+                changed[at] ^= flip;
+                EXPECT_NE(whole, ContentHash(changed.data(), size)) << size << " at " << at;
+            }
+    }
+}
+
+}  // namespace
+}  // namespace corvane
