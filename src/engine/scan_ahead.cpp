@@ -154,6 +154,8 @@ ScanAhead::File& ScanAhead::TakeNext() {
     }
     if (workersWaiting_ > 0 && RoomForRun()) room_.notify_all();
     if (file.position == position) return file;
+    // About to wait: every idle worker that can start a file is wanted now, whatever the run.
+    if (workersWaiting_ > 0 && next_ < rows_.size() && MayStart(next_)) room_.notify_all();
     passWaiting_ = true;
     ready_.wait(lock, [this, &file, position] { return file.position == position && PassMayGo(); });
     passWaiting_ = false;
