@@ -76,6 +76,23 @@ TEST_P(FileSystemContract, ReadsAWholeFileByteForByte) {
     EXPECT_EQ(AsText(out), content);
 }
 
+// A fix refuses a file whose size or last write differs from what the search read, so the stamp a read
+// gives must be the one GetFileInfo gives later.
+TEST_P(FileSystemContract, ReadingGivesTheStampGetFileInfoGives) {
+    for (const std::string& content : {std::string(), std::string("<a href=x>"), std::string(70000, 'x')}) {
+        box->WriteFile("page.htm", content);
+        std::vector<unsigned char> out;
+        FileInfo read, asked;
+        ASSERT_TRUE(fs().ReadWholeFileAndInfo(box->Path("page.htm"), out, read));
+        ASSERT_TRUE(fs().GetFileInfo(box->Path("page.htm"), asked));
+        EXPECT_EQ(AsText(out), content);
+        EXPECT_EQ(read.size, static_cast<std::int64_t>(content.size()));
+        EXPECT_EQ(read.size, asked.size);
+        EXPECT_EQ(read.lastWrite, asked.lastWrite);
+        EXPECT_NE(read.lastWrite, -1);
+    }
+}
+
 TEST_P(FileSystemContract, ReadsAnEmptyFileAsEmpty) {
     box->WriteFile("empty.htm", "");
     std::vector<unsigned char> out{1, 2, 3};
