@@ -115,14 +115,20 @@ int ResolveLocal(EngineContext& ctx, const UrlParts& u, const std::string& local
     // A query is no part of a file's name (no name on Windows holds a '?'): a web server serves the
     // file before it, and a replacement keeps it. local ends with the query as written, since
     // separators are converted only before a '?'.
-    std::string url = u.base.substr(0, u.base.find('?'));
-    std::string query = u.base.substr(url.size());
-    if (local.size() < query.size() || local.compare(local.size() - query.size(), query.size(), query) != 0) {
-        url = u.base;
-        query.clear();
+    // Copies are made only for a URL with a query: this runs for most URLs of every page.
+    const std::size_t q = u.base.find('?');
+    const std::size_t queryLen = q == std::string::npos ? 0 : u.base.size() - q;
+    const bool hasQuery = queryLen > 0 && local.size() >= queryLen &&
+                          local.compare(local.size() - queryLen, queryLen, u.base, q, queryLen) == 0;
+    std::string urlCut, pathCut, tailJoined;
+    if (hasQuery) {
+        urlCut = u.base.substr(0, q);
+        pathCut = local.substr(0, local.size() - queryLen);
+        tailJoined = u.base.substr(q) + u.fragment;
     }
-    const std::string path = local.substr(0, local.size() - query.size());
-    const std::string tail = query + u.fragment;
+    const std::string& url = hasQuery ? urlCut : u.base;
+    const std::string& path = hasQuery ? pathCut : local;
+    const std::string& tail = hasQuery ? tailJoined : u.fragment;
     // Longer paths cannot name a file on the system, so they match no row.
     if (Utf16LongerThan(path, FileList::kMaxPath))
         return QueueReplacement(ctx, u.text, u.file, u.tagPos, u.valuePos, FindByFileName(files, path, 0), url, tail,
@@ -315,17 +321,20 @@ int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std
     const std::string& base = u.base;
     const ProcessingOptions& opt = ctx.processing;
 
-    // Data carried in the URL itself, or an address of no file: never a path to complete or look up.
-    if (StartsWithAny(base, {"data:", "blob:"})) return 0;
+    // Every protocol named below ends in ':'; most URLs are paths and have none.
+    const bool hasColon = base.find(':') != std::string::npos;
 
-    if (opt.deleteScripts && StartsWithAny(base, {"javascript:", "vbscript:", "about:"}))
+    // Data carried in the URL itself, or an address of no file: never a path to complete or look up.
+    if (hasColon && StartsWithAny(base, {"data:", "blob:"})) return 0;
+
+    if (opt.deleteScripts && hasColon && StartsWithAny(base, {"javascript:", "vbscript:", "about:"}))
         return QueueReplacement(ctx, text, file, tagPos, valuePos, -1, base, u.fragment, isAttributeValue);
 
     // "#x" alone points into the page itself.
     if (base.empty() && raw[0] == '#' && tagPos >= 0)
         return NoteFragment(ctx, u, static_cast<std::int32_t>(file), CanonicalOnly(ctx, u));
-    if (base.empty() || StartsWithAny(base, {"mailto:", "news:", "view-source:", "javascript:", "vbscript:", "about:",
-                                             "tel:", "sms:", "geo:"}))
+    if (base.empty() || (hasColon && StartsWithAny(base, {"mailto:", "news:", "view-source:", "javascript:", "vbscript:", "about:",
+                                             "tel:", "sms:", "geo:"})))
         return CanonicalOnly(ctx, u);
 
     if (opt.addForgottenProtocols) {
@@ -344,7 +353,7 @@ int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std
             return CommitCompletedUrl(ctx, u.decoded, completed, file, tagPos, valuePos, true);
     }
 
-    if (opt.addForgottenSlashes && base.find("://") == std::string::npos && HasProtocolName(base)) {
+    if (opt.addForgottenSlashes && hasColon && base.find("://") == std::string::npos && HasProtocolName(base)) {
         const std::size_t colon = u.raw.find(':');
         const std::string completed = u.raw.substr(0, colon + 1) + "//" + u.raw.substr(colon + 1);
         return CommitCompletedUrl(ctx, u.decoded, completed, file, tagPos, valuePos, true);
@@ -357,7 +366,7 @@ int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std
         return ResolveLocal(ctx, u, local, opt.makeRelative);
     }
 
-    if (StartsWithAny(base, {"http://", "https://", "ftp://", "gopher://"})) {
+    if (hasColon && StartsWithAny(base, {"http://", "https://", "ftp://", "gopher://"})) {
         if (!ctx.skipInternetCheck && ctx.internet != nullptr) {
             const int r = ctx.internet->CheckInternetUrl(base);
             if (r < 0) return -1;
@@ -380,13 +389,13 @@ int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std
         return QueueReplacement(ctx, text, file, tagPos, valuePos, candidate, base, u.fragment, isAttributeValue);
     }
 
-    if (StartsWithNoCase(base, "file:///")) {
+    if (hasColon && StartsWithNoCase(base, "file:///")) {
         std::string local = base.substr(8);
         ConvertSeparators(local, false);
         return ResolveLocal(ctx, u, local, opt.makeRelative);
     }
 
-    if (base.find("://") != std::string::npos) {
+    if (hasColon && base.find("://") != std::string::npos) {
         if (opt.deleteUnknownProtocols)
             return QueueReplacement(ctx, text, file, tagPos, valuePos, -1, base, u.fragment, isAttributeValue);
         return CanonicalOnly(ctx, u);
@@ -405,7 +414,7 @@ int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std
         SplitPath(ctx.files.path(static_cast<std::int32_t>(file)), &local, nullptr, nullptr, nullptr);
     }
     if (local.empty() || local.back() != '\\') local.push_back('\\');
-    local += rootRelative ? base.substr(1) : base;
+    local.append(base, rootRelative ? 1 : 0, std::string::npos);
     ConvertSeparators(local, false);
     return ResolveLocal(ctx, u, local, !rootRelative && opt.makeAbsolute());
 }

@@ -51,15 +51,18 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 char FoldChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool IsUnsafe(unsigned char c) {
-    if (c < 32 || c == 127) return true;
-    switch (c) {
-        case '<': case '>': case '"': case '{': case '}': case '\\': case '^': case '~': case '[': case ']':
-        case '\'': case ' ':
-            return true;
-        default:
-            return false;
+struct UnsafeTable {
+    bool unsafe[256];
+    UnsafeTable() : unsafe() {
+        for (int c = 0; c < 32; ++c) unsafe[c] = true;
+        unsafe[127] = true;
+        for (unsigned char c : std::string("<>\"{}\\^~[]' ")) unsafe[c] = true;
     }
+};
+
+bool IsUnsafe(unsigned char c) {
+    static const UnsafeTable table;
+    return table.unsafe[c];
 }
 
 // Index of the last '\', or of the last '/' when there is no '\'; npos when neither.
@@ -80,7 +83,8 @@ bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 
 }  // namespace
 
 int DecodeUrl(const std::string& in, std::string* out) {
-    if (in.find_first_of("&%") == std::string::npos) {
+    // memchr: find_first_of looks each character up in the set, and most URLs hold neither.
+    if (std::memchr(in.data(), '%', in.size()) == nullptr && std::memchr(in.data(), '&', in.size()) == nullptr) {
         if (out) *out = in;
         return 0;
     }
@@ -195,36 +199,50 @@ void ConvertSeparators(std::string& text, bool toUrl) {
         const std::size_t drive = text.find(":\\");
         if (drive != std::string::npos) start = drive + 1;
     }
-    for (std::size_t i = start; i < text.size(); ++i) {
+    if (start >= text.size()) return;
+    // Nothing after a fragment or query is a path.
+    std::size_t end = text.size();
+    for (const char stop : {'#', '?'}) {
+        const void* at = std::memchr(text.data() + start, stop, end - start);
+        if (at != nullptr) end = static_cast<std::size_t>(static_cast<const char*>(at) - text.data());
+    }
+    const char from1 = toUrl ? ':' : '|';
+    const char to1 = toUrl ? '|' : ':';
+    const char from2 = toUrl ? '\\' : '/';
+    const char to2 = toUrl ? '/' : '\\';
+    for (std::size_t i = start; i < end; ++i) {
         char& c = text[i];
-        if (c == '#' || c == '?') break;
-        if (toUrl) {
-            if (c == ':') c = '|';
-            else if (c == '\\') c = '/';
-        } else {
-            if (c == '|') c = ':';
-            else if (c == '/') c = '\\';
-        }
+        if (c == from1) c = to1;
+        else if (c == from2) c = to2;
     }
 }
 
 void SplitPath(const std::string& path, std::string* folder, std::string* nameWithExtension,
                std::string* name, std::string* extension) {
-    const std::size_t sep = LastSeparator(path);
-    std::string dir;
-    std::string file;
-    if (sep == std::string::npos) {
-        file = path;
-    } else {
-        dir = path.substr(0, sep);
-        if (!dir.empty() && dir.back() == ':') dir.push_back('\\');
-        file = path.substr(sep + 1);
+    if (folder == &path || nameWithExtension == &path || name == &path || extension == &path) {
+        const std::string copy = path;
+        SplitPath(copy, folder, nameWithExtension, name, extension);
+        return;
     }
-    const std::size_t dot = file.rfind('.');
-    if (name) *name = dot == std::string::npos ? file : file.substr(0, dot);
-    if (extension) *extension = dot == std::string::npos ? std::string() : file.substr(dot + 1);
-    if (folder) *folder = std::move(dir);
-    if (nameWithExtension) *nameWithExtension = std::move(file);
+    // Only the parts asked for are built: this runs for most URLs of every page.
+    const std::size_t sep = LastSeparator(path);
+    const std::size_t fileStart = sep == std::string::npos ? 0 : sep + 1;
+    std::size_t dot = path.rfind('.');
+    if (dot != std::string::npos && dot < fileStart) dot = std::string::npos;
+    if (name) name->assign(path, fileStart, (dot == std::string::npos ? path.size() : dot) - fileStart);
+    if (extension) {
+        if (dot == std::string::npos) extension->clear();
+        else extension->assign(path, dot + 1, std::string::npos);
+    }
+    if (folder) {
+        if (sep == std::string::npos) {
+            folder->clear();
+        } else {
+            folder->assign(path, 0, sep);
+            if (!folder->empty() && folder->back() == ':') folder->push_back('\\');
+        }
+    }
+    if (nameWithExtension) nameWithExtension->assign(path, fileStart, std::string::npos);
 }
 
 std::string MakeRelative(const std::string& from, const std::string& target, bool toUrl) {

@@ -1,6 +1,7 @@
 // The file list's rows and the row lookup by path, kept fast by an index that grows with the lookups.
 #include "filelist/file_list.h"
 
+#include <cstring>
 #include <utility>
 
 #include "platform/utf8.h"
@@ -12,51 +13,69 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // A name that is no UTF-8 (possible outside Windows) is keyed as the Windows-1252 name it would be,
 // so that links read in that code page find it as well as links that spell its bytes.
-std::string FoldKey(const std::string& path) {
-    std::string key(path);
+void FoldKeyInPlace(std::string& key) {
     for (char& ch : key) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c >= 0x80) return FoldUtf8(IsValidUtf8(path) ? path : Windows1252ToUtf8(path));
+        if (c >= 0x80) {
+            key = FoldUtf8(IsValidUtf8(key) ? key : Windows1252ToUtf8(key));
+            return;
+        }
         if (c >= 'a' && c <= 'z') ch = static_cast<char>(c - 32);  // as FoldUtf8 folds ASCII
     }
+}
+
+std::string FoldKey(const std::string& path) {
+    std::string key(path);
+    FoldKeyInPlace(key);
     return key;
 }
 
 }  // namespace
 
-bool ResolveDotSegments(const std::string& path, std::string* out) {
-    // Most paths hold no segment to resolve.
-    if (path.find("\\.") == std::string::npos && path.find("/.") == std::string::npos) {
-        if (out) *out = path;
+bool ResolveDotSegments(const std::string& in, std::string* out) {
+    const std::size_t n = in.size();
+    // Most paths hold no segment to resolve: no '.' right after a separator.
+    bool any = false;
+    const char* const end = in.data() + n;
+    for (const char* d = in.data(); (d = static_cast<const char*>(std::memchr(d, '.', static_cast<std::size_t>(end - d)))); ++d)
+        if (d > in.data() && IsSeparator(d[-1])) {
+            any = true;
+            break;
+        }
+    if (!any) {
+        if (out) *out = in;
         return true;
     }
-    std::string s = path;
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const bool dot = IsSeparator(s[i]) && i + 1 < s.size() && s[i + 1] == '.' &&
-                         (i + 2 == s.size() || IsSeparator(s[i + 2]));
-        if (dot) {
-            // "a\.\b" is "a\b"; a trailing "a\." is "a\"
-            s.erase(i + 1, i + 2 == s.size() ? 1 : 2);
-            continue;
+    // One walk: o[0, w) is the text already settled, c the character at hand and in[k..] what
+    // follows it. A ".." drops back to the separator before its segment, looked at again.
+    std::string o(n, '\0');
+    std::size_t w = 0;
+    std::size_t k = 0;
+    while (k < n) {
+        char c = in[k++];
+        while (IsSeparator(c)) {
+            if (k < n && in[k] == '.' && (k + 1 == n || IsSeparator(in[k + 1]))) {
+                k += k + 1 == n ? 1 : 2;  // "a\.\b" is "a\b"; a trailing "a\." is "a\"
+                continue;
+            }
+            if (!(k + 1 < n && in[k] == '.' && in[k + 1] == '.' && (k + 2 == n || IsSeparator(in[k + 2])))) break;
+            std::size_t prev = w;
+            while (prev > 0 && !IsSeparator(o[prev - 1])) --prev;
+            if (prev == 0) return false;  // nothing before the ".." to remove
+            w = prev - 1;
+            if (k + 2 == n) {
+                c = o[w];  // a trailing ".." leaves the folder with its separator
+                k = n;
+                break;
+            }
+            c = in[k + 2];
+            k += 3;
         }
-        const bool dotDot = IsSeparator(s[i]) && i + 2 < s.size() && s[i + 1] == '.' && s[i + 2] == '.' &&
-                            (i + 3 == s.size() || IsSeparator(s[i + 3]));
-        if (!dotDot) {
-            ++i;
-            continue;
-        }
-        std::size_t prev = i;
-        while (prev > 0 && !IsSeparator(s[prev - 1])) --prev;
-        if (prev == 0) return false;  // nothing before the ".." to remove
-        --prev;
-        if (i + 3 == s.size())
-            s.erase(prev + 1);  // a trailing ".." leaves the folder with its separator
-        else
-            s.erase(prev, i + 3 - prev);
-        i = prev;  // the segment before may now be followed by another ".."
+        o[w++] = c;
+        while (k < n && !IsSeparator(in[k])) o[w++] = in[k++];
     }
-    if (out) *out = std::move(s);
+    o.resize(w);
+    if (out) *out = std::move(o);
     return true;
 }
 
@@ -124,7 +143,8 @@ std::int32_t FileList::FindFileRow(const std::string& path, std::int32_t rowsToS
     // emplace keeps the first row of a key, so the index always names the lowest one.
     for (; indexed_ < limit; ++indexed_)
         index_.emplace(rows_[static_cast<std::size_t>(indexed_)].key, indexed_);
-    auto it = index_.find(FoldKey(resolved));
+    FoldKeyInPlace(resolved);
+    auto it = index_.find(resolved);
     if (it == index_.end() || it->second >= limit) return -1;
     return it->second;
 }
