@@ -37,10 +37,10 @@ ScanAhead::ScanAhead(EngineContext& ctx, FileSystem& fs, int jobs, const std::fu
         paths_.push_back(ctx.files.path(i));
         encodings_.push_back(ctx.links.fileEncoding(static_cast<std::uint32_t>(i)));
     }
-    // More threads than that only wait on the disk and on the pass.
-    const std::size_t workers = static_cast<std::size_t>(jobs < 1 ? 1 : jobs > 64 ? 64 : jobs);
+    // More threads than that only wait on the disk and on the pass. None: the pass reads each file itself.
+    const std::size_t workers = static_cast<std::size_t>(jobs < 1 ? 0 : jobs > 64 ? 64 : jobs);
     ring_.resize(workers * kFilesPerJob + 1);
-    run_ = ring_.size() / 2;
+    run_ = ring_.size() > 1 ? ring_.size() / 2 : 1;
     for (auto& file : ring_) file = std::make_unique<File>();
     try {
         for (std::size_t i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
@@ -144,11 +144,10 @@ ScanAhead::File& ScanAhead::TakeNext() {
         return file;
     }
     if (threads_.empty()) {
-        // No worker could be started: read and scan it now.
+        // No worker was asked for or could be started: read and scan it now.
         lock.unlock();
-        LinkTable scratch;
-        FileList noRows;
-        Fill(file, position, scratch, noRows);
+        if (!ownScratch_) ownScratch_ = std::make_unique<LinkTable>();
+        Fill(file, position, *ownScratch_, ownNoRows_);
         file.position = position;
         return file;
     }

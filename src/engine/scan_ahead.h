@@ -38,7 +38,8 @@ public:
     using Scan = std::function<void(EngineContext& scanCtx, File& file, std::uint32_t row, const std::string& path)>;
 
     // The rows whose path `takes` accepts, scanned with `scan`. ctx must not change its options,
-    // rows, encodings or saved-from addresses while this lives. With detectEncodings each file's
+    // rows, encodings or saved-from addresses while this lives; with jobs below 1 no thread is started
+    // and TakeNext reads each file itself. With detectEncodings each file's
     // encoding comes from its first bytes, as the Unicode pass tells it, instead of from ctx.
     ScanAhead(EngineContext& ctx, FileSystem& fs, int jobs, const std::function<bool(const std::string&)>& takes,
               Scan scan, bool detectEncodings = false);
@@ -82,6 +83,8 @@ private:
     bool started_ = false;  // a file was taken
     bool stopping_ = false;
     std::vector<std::thread> threads_;
+    std::unique_ptr<LinkTable> ownScratch_;  // for the files the pass reads itself
+    FileList ownNoRows_;
 };
 
 }  // namespace corvane

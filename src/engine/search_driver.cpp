@@ -99,13 +99,14 @@ int CountingPass(EngineContext& ctx, SearchState& state) {
 
 int UnicodePass(EngineContext& ctx, FileSystem& fs) {
     ctx.host.AddLogLine(">> Finding Unicode files ... ", false);
-    // Files read whole on worker threads when the pages are to be searched for their "saved from url"
-    // comment: that is done on the way, and the saved-from pass opens none of them again.
+    // Pages read whole (on worker threads with several jobs) when they are to be searched for their
+    // "saved from url" comment: that is done on the way, and the saved-from pass opens none of them again.
     std::unique_ptr<ScanAhead> ahead;
     EarlyReads* early = ctx.earlyReads;
-    if (early != nullptr && ctx.search.searchSavedFromUrl && ctx.search.jobs > 1) {
+    if (early != nullptr && ctx.search.searchSavedFromUrl) {
+        // One job: the pass reads them itself, which still spares the saved-from pass its openings.
         ahead = std::make_unique<ScanAhead>(
-            ctx, fs, ctx.search.jobs, IsPage,
+            ctx, fs, ctx.search.jobs > 1 ? ctx.search.jobs : 0, IsPage,
             [](EngineContext& scanCtx, ScanAhead::File& file, std::uint32_t row, const std::string&) {
                 NoteSavedFromUrl(scanCtx, file, row);
             },
@@ -254,7 +255,7 @@ int RunSearch(EngineContext& ctx, FileSystem& fs, SearchState& state, const File
     // The Unicode pass reads the pages whole ahead and finds their saved-from comments on the way
     // (files are read ahead only when they can be scanned ahead).
     std::unique_ptr<EarlyReads> early;
-    if (state.rootPath.empty() && ctx.search.jobs > 1 && ctx.search.searchSavedFromUrl && scanners.scanAhead)
+    if (state.rootPath.empty() && ctx.search.searchSavedFromUrl && scanners.scanAhead)
         early = std::make_unique<EarlyReads>();
     struct Keeping {
         EngineContext& ctx;
