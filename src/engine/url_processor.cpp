@@ -74,8 +74,8 @@ struct UrlParts {
     std::int32_t valuePos;
     bool isAttributeValue;
     bool needsCanonical;
-    std::string raw;  // the value as written: replacements are built from it, so that an escape
-                      // such as %2541 is not read twice and turned into another character
+    const std::string& raw;  // the value as written: replacements are built from it, so that an escape
+                             // such as %2541 is not read twice and turned into another character
     std::string decoded;
     std::string base;
     std::string fragment;

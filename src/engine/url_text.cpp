@@ -51,19 +51,18 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 char FoldChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
+// 1: unsafe in a URL; 2: '%', which is safe only before two hex digits.
 struct UnsafeTable {
-    bool unsafe[256];
-    UnsafeTable() : unsafe() {
-        for (int c = 0; c < 32; ++c) unsafe[c] = true;
-        unsafe[127] = true;
-        for (unsigned char c : std::string("<>\"{}\\^~[]' ")) unsafe[c] = true;
+    unsigned char kind[256] = {};
+    constexpr UnsafeTable() {
+        for (int c = 0; c < 32; ++c) kind[c] = 1;
+        kind[127] = 1;
+        const char unsafe[] = "<>\"{}\\^~[]' ";
+        for (int i = 0; unsafe[i] != '\0'; ++i) kind[static_cast<unsigned char>(unsafe[i])] = 1;
+        kind['%'] = 2;
     }
 };
-
-bool IsUnsafe(unsigned char c) {
-    static const UnsafeTable table;
-    return table.unsafe[c];
-}
+constexpr UnsafeTable kUnsafe;
 
 // Index of the last '\', or of the last '/' when there is no '\'; npos when neither.
 std::size_t LastSeparator(const std::string& path) {
@@ -159,8 +158,12 @@ int CanonicalizeUrl(const std::string& in, std::string* out) {
     const std::size_t n = in.size();
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned char c = static_cast<unsigned char>(in[i]);
-        bool unsafe = IsUnsafe(c);
-        if (c == '%') unsafe = !(i + 2 < n && HexValue(in[i + 1]) >= 0 && HexValue(in[i + 2]) >= 0);
+        const unsigned char kind = kUnsafe.kind[c];
+        if (kind == 0) {
+            if (out) result.push_back(static_cast<char>(c));
+            continue;
+        }
+        const bool unsafe = kind == 1 || !(i + 2 < n && HexValue(in[i + 1]) >= 0 && HexValue(in[i + 2]) >= 0);
         if (unsafe) {
             ++count;
             if (out) {
@@ -210,10 +213,10 @@ void ConvertSeparators(std::string& text, bool toUrl) {
     const char to1 = toUrl ? '|' : ':';
     const char from2 = toUrl ? '\\' : '/';
     const char to2 = toUrl ? '/' : '\\';
+    char* const d = &text[0];
     for (std::size_t i = start; i < end; ++i) {
-        char& c = text[i];
-        if (c == from1) c = to1;
-        else if (c == from2) c = to2;
+        const char c = d[i];
+        d[i] = c == from1 ? to1 : c == from2 ? to2 : c;  // no branch: the compiler may do many at once
     }
 }
 
