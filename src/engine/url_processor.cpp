@@ -76,8 +76,8 @@ struct UrlParts {
     bool needsCanonical;
     const std::string& raw;  // the value as written: replacements are built from it, so that an escape
                              // such as %2541 is not read twice and turned into another character
-    std::string decoded;
-    std::string base;
+    const std::string& decoded;
+    const std::string& base;  // decoded without its fragment and closing '/'
     std::string fragment;
 };
 
@@ -312,12 +312,18 @@ int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std
     pending.linkKind = kind;
     if (raw.empty()) return 0;
 
-    UrlParts u{text, file, tagPos, valuePos, isAttributeValue, CanonicalizeUrl(raw, nullptr) > 0, raw, {}, {}, {}};
-    DecodeUrl(raw, &u.decoded);
+    const bool needsCanonical = CanonicalizeUrl(raw, nullptr) > 0;
+    std::string decoded;
+    DecodeUrl(raw, &decoded);
     // The log's line names the page already: the note goes at its end.
-    if (!UrlToUtf8(text, &u.decoded)) ctx.host.AddLogLine("could not decode \"" + raw + "\", read byte for byte; ", true);
-    SplitFragment(u.decoded, &u.base, &u.fragment);
-    if (!u.base.empty() && u.base.back() == '/') u.base.pop_back();
+    if (!UrlToUtf8(text, &decoded)) ctx.host.AddLogLine("could not decode \"" + raw + "\", read byte for byte; ", true);
+    // The base is copied only when it is not the whole decoded URL.
+    const std::size_t hash = decoded.find('#');
+    std::size_t baseLen = hash == std::string::npos ? decoded.size() : hash;
+    if (baseLen > 0 && decoded[baseLen - 1] == '/') --baseLen;
+    const std::string cut = baseLen < decoded.size() ? decoded.substr(0, baseLen) : std::string();
+    UrlParts u{text, file, tagPos, valuePos, isAttributeValue, needsCanonical, raw, decoded,
+               baseLen < decoded.size() ? cut : decoded, hash == std::string::npos ? std::string() : decoded.substr(hash)};
     const std::string& base = u.base;
     const ProcessingOptions& opt = ctx.processing;
 
@@ -405,13 +411,17 @@ int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std
     // server reads it; it works as written, so it is not rewritten in the chosen form.
     const bool rootRelative = base[0] == '/' && base.size() > 1 && base[1] != '/' && !ctx.rootPath.empty();
     if (ctx.pageBase.kind == kBaseInternet) return ProcessUnderInternetBase(ctx, u, rootRelative);
+    const bool inPageFolder =
+        !rootRelative && ctx.pageBase.kind != kBaseFolder && file < static_cast<std::uint32_t>(ctx.files.size());
+    const std::string& folder = rootRelative              ? ctx.rootPath
+                                : !inPageFolder            ? ctx.pageBase.folder
+                                                           : ctx.files.path(static_cast<std::int32_t>(file));
     std::string local;
-    if (rootRelative) {
-        local = ctx.rootPath;
-    } else if (ctx.pageBase.kind == kBaseFolder) {
-        local = ctx.pageBase.folder;
-    } else if (file < static_cast<std::uint32_t>(ctx.files.size())) {
-        SplitPath(ctx.files.path(static_cast<std::int32_t>(file)), &local, nullptr, nullptr, nullptr);
+    local.reserve(folder.size() + base.size() + 2);  // one allocation for the whole path
+    if (inPageFolder) {
+        SplitPath(folder, &local, nullptr, nullptr, nullptr);
+    } else if (rootRelative || ctx.pageBase.kind == kBaseFolder) {
+        local = folder;
     }
     if (local.empty() || local.back() != '\\') local.push_back('\\');
     local.append(base, rootRelative ? 1 : 0, std::string::npos);

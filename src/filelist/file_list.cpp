@@ -47,8 +47,11 @@ bool ResolveDotSegments(const std::string& in, std::string* out) {
         return true;
     }
     // One walk: o[0, w) is the text already settled, c the character at hand and in[k..] what
-    // follows it. A ".." drops back to the separator before its segment, looked at again.
-    std::string o(n, '\0');
+    // follows it. A ".." drops back to the separator before its segment, looked at again. It is
+    // written into out when it can be, whose buffer is then used again.
+    std::string local;
+    std::string& o = out != nullptr && out != &in ? *out : local;
+    o.resize(n);
     std::size_t w = 0;
     std::size_t k = 0;
     while (k < n) {
@@ -75,7 +78,7 @@ bool ResolveDotSegments(const std::string& in, std::string* out) {
         while (k < n && !IsSeparator(in[k])) o[w++] = in[k++];
     }
     o.resize(w);
-    if (out) *out = std::move(o);
+    if (out != nullptr && &o != out) *out = std::move(o);
     return true;
 }
 
@@ -136,7 +139,7 @@ void FileList::Invalidate(std::int32_t fromRow) {
 
 std::int32_t FileList::FindFileRow(const std::string& path, std::int32_t rowsToSearch) const {
     if (Utf16LongerThan(path, kMaxPath)) return -1;
-    std::string resolved;
+    std::string& resolved = key_;
     if (!ResolveDotSegments(path, &resolved)) return -1;
     const std::int32_t limit = rowsToSearch < size() ? rowsToSearch : size();
     if (limit <= 0) return -1;

@@ -66,10 +66,11 @@ private:
     // Case-folded folders that hold rows; rebuilt whole on the first lookup after a change.
     mutable std::unordered_set<std::string> folders_;
     mutable bool foldersValid_ = false;
+    mutable std::string key_;  // the key looked up, kept for its buffer
 };
 
 // Resolves "." and ".." segments after a '\' or '/' as the row lookup does; false when a ".."
-// has no segment before it to remove.
+// has no segment before it to remove (out then holds no result).
 bool ResolveDotSegments(const std::string& path, std::string* out);
 
 }  // namespace corvane
