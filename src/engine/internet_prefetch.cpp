@@ -1,8 +1,12 @@
 // The prefetch pass: the search's own scanners run over a scratch table, recording what they would ask on line.
 #include "engine/internet_prefetch.h"
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "engine/markup_scanner.h"
+#include "engine/scan_ahead.h"
 
 namespace corvane {
 namespace {
@@ -49,18 +53,34 @@ int PrefetchInternetUrls(EngineContext& ctx, FileSystem& fs, const FileScanners&
     }
     EngineContext scratchCtx{scratch, files, ctx.savedFrom, ctx.search, ctx.processing, quiet, ctx.rootPath,
                              false, &recorder};
+    // As in the broken-links pass: files read and scanned on several threads, played here in order,
+    // so that the checks are started in the order met.
+    std::unique_ptr<ScanAhead> ahead;
+    if (ctx.search.jobs > 1 && scanners.scanAhead)
+        ahead = std::make_unique<ScanAhead>(scratchCtx, fs, scanners, ctx.search.jobs);
     std::vector<unsigned char> buffer;
     for (std::int32_t i = 0; i < rows; ++i) {
         const std::string& path = files.path(i);
         const FileKind kind = ProcessableKind(path);
         if (kind == kNotProcessable) continue;
-        if (!fs.ReadWholeFile(path, buffer) || buffer.empty()) continue;
+        ScanAhead::File* scanned = ahead ? &ahead->TakeNext() : nullptr;
+        if (scanned != nullptr) {
+            if (!scanned->read) continue;
+            buffer.swap(scanned->bytes);
+        } else if (!fs.ReadWholeFile(path, buffer)) {
+            continue;
+        }
+        if (buffer.empty()) continue;
         const auto file = static_cast<std::uint32_t>(i);
-        if (scratch.fileEncoding(file) == kEncodingUtf16BE) SwapByteOrder(buffer.data(), buffer.size());
+        if (scanned == nullptr && scratch.fileEncoding(file) == kEncodingUtf16BE)
+            SwapByteOrder(buffer.data(), buffer.size());
         const FileScanner scan =
             kind == kPageFile ? scanners.page : kind == kScriptFile ? scanners.script : scanners.styleSheet;
         if (scan == nullptr) continue;
-        if (scan(scratchCtx, buffer.data(), static_cast<std::int32_t>(buffer.size()), path, file) < 0) return -1;
+        const auto size = static_cast<std::int32_t>(buffer.size());
+        const int found = scanned != nullptr ? PlayScan(scratchCtx, buffer.data(), size, file, scanned->record)
+                                             : scan(scratchCtx, buffer.data(), size, path, file);
+        if (found < 0) return -1;
         scratch.ClearLinkTable();
     }
     return 0;

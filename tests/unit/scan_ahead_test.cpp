@@ -74,9 +74,21 @@ void WriteSite(TempTree& tree, unsigned seed) {
 #endif
 }
 
+// Says every Internet URL with "gone" in it is broken, and notes what it was asked, in order.
+struct NotingChecker : InternetUrlChecker {
+    std::vector<std::string> asked;
+    bool Prefetches() const override { return true; }
+    void Prefetch(const std::string& url) override { asked.push_back("prefetch " + url); }
+    int CheckInternetUrl(const std::string& url) override {
+        asked.push_back("check " + url);
+        return url.find("gone") != std::string::npos ? 1 : 0;
+    }
+};
+
 struct Outcome {
     int result = 0;
     std::int32_t polls = 0;
+    std::vector<std::string> asked;
     std::vector<std::string> calls;
     std::vector<std::string> records;
     std::vector<std::string> rows;
@@ -94,12 +106,19 @@ Outcome Search(TempTree& tree, int jobs, int variant, std::int32_t stopAtPoll) {
     e.search.checkFragments = variant == 2;
     e.search.searchBaseUrl = variant == 2;
     e.search.baseUrl = "http://www.example.com/";
+    NotingChecker checker;
+    if (variant == 3) {  // checked on line, with the checks started by a pass ahead
+        e.search.checkInternetUrls = true;
+        e.ctx.skipInternetCheck = false;
+        e.ctx.internet = &checker;
+    }
     EXPECT_EQ(ScanFolder(e.files, tree.fs(), e.host, true, tree.Path("site")), 0);
     e.host.Clear();
     if (stopAtPoll > 0) e.host.StopAtPoll(stopAtPoll);
     SearchState state;
     Outcome o;
     o.result = RunSearch(e.ctx, tree.fs(), state, scanners);
+    o.asked = checker.asked;
     for (const HostCall& c : e.host.calls) {
         o.polls += c.kind == HostCall::kPoll ? 1 : 0;
         o.calls.push_back(std::to_string(c.kind) + (c.append ? "+" : " ") + c.text + " " + std::to_string(c.a) + "/" +
@@ -125,7 +144,7 @@ TEST(ScanAhead, GivesWhatOneFileAfterAnotherGives) {
     for (unsigned seed = 1; seed <= 3; ++seed) {
         TempTree tree;
         WriteSite(tree, seed);
-        for (int variant = 0; variant < 3; ++variant) {
+        for (int variant = 0; variant < 4; ++variant) {
             const Outcome one = Search(tree, 0, variant, 0);
             ASSERT_GT(one.records.size(), 10u);
             // Stopped at several points of the scan, and not at all.
@@ -137,6 +156,7 @@ TEST(ScanAhead, GivesWhatOneFileAfterAnotherGives) {
                     const Outcome ahead = Search(tree, jobs, variant, stop);
                     EXPECT_EQ(ahead.result, sequential.result);
                     EXPECT_EQ(ahead.calls, sequential.calls);
+                    EXPECT_EQ(ahead.asked, sequential.asked);
                     EXPECT_EQ(ahead.records, sequential.records);
                     EXPECT_EQ(ahead.rows, sequential.rows);
                 }
