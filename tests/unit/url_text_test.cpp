@@ -142,6 +142,8 @@ TEST(ConvertSeparators, ConvertsBetweenPathAndUrlForm) {
         {"C:/site/a.htm", false, "C:\\site\\a.htm"},
         {"a\\b.htm#x\\y", true, "a/b.htm#x\\y"},
         {"a/b.htm?p=c/d", false, "a\\b.htm?p=c/d"},
+        {"a/b?c/d#e/f", false, "a\\b?c/d#e/f"},  // whichever of '?' and '#' comes first ends the path
+        {"a/b#c/d?e/f", false, "a\\b#c/d?e/f"},
         {"http://h/a/b", false, "http://h\\a\\b"},
         {"", true, ""},
     };
@@ -182,6 +184,9 @@ TEST(SplitPath, SplitsAtTheLastSeparator) {
         std::string onlyExt;
         SplitPath(c.path, nullptr, nullptr, nullptr, &onlyExt);
         EXPECT_EQ(onlyExt, c.ext);
+        std::string same = c.path;  // the path may be one of the parts asked for
+        SplitPath(same, &same, nullptr, nullptr, nullptr);
+        EXPECT_EQ(same, c.folder);
     }
 }
 
