@@ -2,6 +2,7 @@
 #include "engine/markup_scanner.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -462,13 +463,23 @@ void CollectPassVisits(const Text& t, const ScriptRegions& regions, bool insideS
         visits.tags[i].clear();
         visits.lastRunsToEnd[i] = false;
     }
+    // The passes whose tag names begin with each letter.
+    static const std::array<std::uint16_t, 256> kPassesByFirst = [] {
+        std::array<std::uint16_t, 256> m{};
+        for (int i = 0; i < kTagPassCount; ++i)
+            m[static_cast<unsigned char>(kTagPasses[i].tag[0])] |= static_cast<std::uint16_t>(1u << i);
+        return m;
+    }();
     // Every tag once; each pass takes the ones its own search would find: a tag of its name at or after
     // the place where its previous search left off.
     for (std::int32_t p = FindTag(t, "", 0); p >= 0; p = FindTag(t, "", p + w)) {
         const unsigned char first = FoldAscii(w == 1 ? (p + 1 < t.size ? t.data[p + 1] : 0) : CharAt(t, p + w));
-        for (int i = 0; i < kTagPassCount; ++i) {
+        int i = -1;
+        for (unsigned passes = kPassesByFirst[first]; passes != 0; passes >>= 1) {
+            ++i;
+            if ((passes & 1u) == 0) continue;
             const char* name = kTagPasses[i].tag;
-            if (static_cast<unsigned char>(name[0]) != first || p < next[i] || !TagNamed(t, p, name)) continue;
+            if (p < next[i] || !TagNamed(t, p, name)) continue;
             if (!insideScripts && i != kScriptPass) {
                 const int region = RegionAt(regions, p);
                 if (region == 2) {

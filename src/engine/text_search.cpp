@@ -1,6 +1,7 @@
 // Search primitives over a file's raw text: every read is bounds-checked, every step is one character.
 #include "engine/text_search.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <utility>
@@ -223,11 +224,33 @@ namespace {
 // Walks a tag's attribute text from p (its name's end: `start`) as far as an attribute name can be,
 // skipping quoted stretches, and hands `at` every place where a name beginning with `first` may
 // stand, until it answers true. The place it answered true at, or -1 at the tag's end.
+// The characters that may quote, escape or end a tag's attribute text.
+constexpr std::array<bool, 256> kTagNameStops = [] {
+    std::array<bool, 256> t{};
+    for (unsigned char c : {'"', '\'', '\\', '<', '>'}) t[c] = true;
+    return t;
+}();
+
+// The 8-bit characters that end no kind of attribute value and are never passed over inside one.
+constexpr std::array<bool, 256> kValueRun = [] {
+    std::array<bool, 256> t{};
+    for (int c = '!'; c < 256; ++c) t[c] = !kTagNameStops[c];
+    return t;
+}();
+
 template <typename At>
 Pos WalkTagNames(const Scan& s, Pos p, unsigned char first, At at) {
     const Pos w = s.w;
     while (s.Has(p) && IsBlank(s.At(p))) p += w;
+    // Every attribute search walks its tag: in 8-bit text, characters that are none of the ones
+    // tested below are passed over by a table.
+    const bool plain = w == 1 && p >= 0;
+    const unsigned char other = first >= 'A' && first <= 'Z' ? static_cast<unsigned char>(first + 32) : first;
     while (s.Has(p)) {
+        if (plain) {
+            while (p < s.limit && !kTagNameStops[s.d[p]] && s.d[p] != first && s.d[p] != other) ++p;
+            if (p >= s.limit) break;
+        }
         const unsigned char c = s.At(p);
         // Most characters are none of the ones tested below: settle them with one comparison each.
         if (Fold(c) != first && !IsQuote(c) && c != '\\' && c != '<' && c != '>') {
@@ -236,6 +259,10 @@ Pos WalkTagNames(const Scan& s, Pos p, unsigned char first, At at) {
         }
         if (IsQuote(c)) {
             Pos q = p + w;
+            if (plain) {
+                const void* close = std::memchr(s.d + q, c, static_cast<std::size_t>(s.limit - q));
+                q = close ? static_cast<const unsigned char*>(close) - s.d : s.limit;
+            }
             while (s.Has(q) && s.At(q) != c) q += w;
             if (!s.Has(q)) return -1;
             p = q + w;
@@ -325,6 +352,18 @@ std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, s
     // and valuePos still tells where the empty value stands.
     std::int32_t count = 0;
     for (; s.Has(p) && count < kMaxValueChars; p += w) {
+        if (w == 1) {
+            // A run of characters that end no kind of value is only counted (and copied): most of a URL is one.
+            Pos run = p;
+            const Pos most = std::min<Pos>(s.limit, p + (kMaxValueChars - count));
+            while (run < most && kValueRun[s.d[run]]) ++run;
+            if (run > p) {
+                if (out) out->append(reinterpret_cast<const char*>(s.d + p), static_cast<std::size_t>(run - p));
+                count += static_cast<std::int32_t>(run - p);
+                p = run;
+                if (!s.Has(p) || count >= kMaxValueChars) break;
+            }
+        }
         const unsigned char c = s.At(p);
         if (c == 0 || s.TagBracket(p)) break;
         if (kind == 0 && (c == ' ' || IsControl(c) || IsQuote(c) || s.BackslashAnyQuote(p))) break;
@@ -374,6 +413,22 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
     const Scan s(t);
     if (from < 0 || from >= s.limit) return 0;
     const Pos w = s.w;
+
+    // The event pass measures the name of every tag: an unquoted 8-bit name is one run up to its end.
+    if (mode == kExtractEventTag && w == 1 && !IsQuote(s.d[from]) && !IsControl(s.d[from]) &&
+        !s.BackslashAnyQuote(from)) {
+        Pos q = from;
+        while (q < s.limit) {
+            const unsigned char c = s.d[q];
+            if (c <= ' ' || IsQuote(c) || c == '>' || s.BackslashAnyQuote(q)) break;
+            ++q;
+        }
+        if (q >= s.limit || q - from > kMaxValueChars) return 0;
+        const auto count = static_cast<std::int32_t>(q - from);
+        if (out) out->assign(reinterpret_cast<const char*>(s.d + from), static_cast<std::size_t>(count));
+        if (spanLen) *spanLen = count;
+        return count;
+    }
 
     Pos p = from;
     std::int32_t span = 0;

@@ -75,7 +75,11 @@ bool ResolveDotSegments(const std::string& in, std::string* out) {
             k += 3;
         }
         o[w++] = c;
-        while (k < n && !IsSeparator(in[k])) o[w++] = in[k++];
+        std::size_t e = k;
+        while (e < n && !IsSeparator(in[e])) ++e;
+        std::memcpy(&o[w], in.data() + k, e - k);  // o holds n characters, w never passes k
+        w += e - k;
+        k = e;
     }
     o.resize(w);
     if (out != nullptr && &o != out) *out = std::move(o);
