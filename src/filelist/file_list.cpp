@@ -2,6 +2,7 @@
 #include "filelist/file_list.h"
 
 #include <cstring>
+#include <functional>
 #include <utility>
 
 #include "platform/utf8.h"
@@ -116,6 +117,8 @@ void FileList::Clear() {
     rows_.clear();
     identities_.clear();
     index_.clear();
+    indexKeys_.clear();
+    indexTaken_ = 0;
     indexed_ = 0;
     names_.clear();
     namesValid_ = false;
@@ -135,10 +138,63 @@ void FileList::Invalidate(std::int32_t fromRow) {
     foldersValid_ = false;
     if (fromRow >= indexed_) return;
     for (std::int32_t r = fromRow; r < indexed_; ++r) {
-        auto it = index_.find(rows_[static_cast<std::size_t>(r)].key);
-        if (it != index_.end() && it->second >= fromRow) index_.erase(it);
+        const std::string& key = rows_[static_cast<std::size_t>(r)].key;
+        const std::size_t slot = IndexSlotOf(key, std::hash<std::string>()(key));
+        if (slot != std::string::npos && index_[slot].row >= fromRow) index_[slot].row = kErasedSlot;
     }
     indexed_ = fromRow;
+}
+
+namespace {
+std::size_t FirstSlot(std::size_t hash, std::size_t slots) {
+    return static_cast<std::size_t>((static_cast<std::uint64_t>(hash) * 0x9E3779B97F4A7C15ull) >> 32) & (slots - 1);
+}
+}  // namespace
+
+std::size_t FileList::IndexSlotOf(const std::string& key, std::size_t hash) const {
+    if (index_.empty()) return std::string::npos;
+    const std::size_t mask = index_.size() - 1;
+    const auto tag = static_cast<std::uint32_t>(hash);
+    for (std::size_t i = FirstSlot(hash, index_.size());; i = (i + 1) & mask) {
+        const IndexSlot& slot = index_[i];
+        if (slot.row == kFreeSlot) return std::string::npos;
+        if (slot.row >= 0 && slot.tag == tag && slot.keyLength == key.size() &&
+            std::memcmp(indexKeys_.data() + slot.keyAt, key.data(), key.size()) == 0)
+            return i;
+    }
+}
+
+void FileList::IndexAdd(std::int32_t row) const {
+    const std::string& key = rows_[static_cast<std::size_t>(row)].key;
+    const std::size_t hash = std::hash<std::string>()(key);
+    if (IndexSlotOf(key, hash) != std::string::npos) return;
+    if ((indexTaken_ + 1) * 4 > index_.size() * 3) {
+        // Rebuilt from the rows it holds, without the erased slots and their keys, at most half full.
+        std::vector<IndexSlot> old;
+        old.swap(index_);
+        std::string oldKeys;
+        oldKeys.swap(indexKeys_);
+        std::size_t live = 1;
+        for (const IndexSlot& slot : old) live += slot.row >= 0 ? 1 : 0;
+        std::size_t size = 16;
+        while (size < live * 2) size *= 2;
+        index_.assign(size, IndexSlot());
+        indexTaken_ = 0;
+        for (const IndexSlot& slot : old) {
+            if (slot.row < 0) continue;
+            std::size_t i = FirstSlot(std::hash<std::string>()(rows_[static_cast<std::size_t>(slot.row)].key), size);
+            while (index_[i].row != kFreeSlot) i = (i + 1) & (size - 1);
+            index_[i] = IndexSlot{slot.tag, slot.row, static_cast<std::uint32_t>(indexKeys_.size()), slot.keyLength};
+            indexKeys_.append(oldKeys, slot.keyAt, slot.keyLength);
+            ++indexTaken_;
+        }
+    }
+    std::size_t i = FirstSlot(hash, index_.size());
+    while (index_[i].row >= 0) i = (i + 1) & (index_.size() - 1);
+    if (index_[i].row == kFreeSlot) ++indexTaken_;
+    index_[i] = IndexSlot{static_cast<std::uint32_t>(hash), row, static_cast<std::uint32_t>(indexKeys_.size()),
+                          static_cast<std::uint32_t>(key.size())};
+    indexKeys_ += key;
 }
 
 std::int32_t FileList::FindFileRow(const std::string& path, std::int32_t rowsToSearch) const {
@@ -147,13 +203,12 @@ std::int32_t FileList::FindFileRow(const std::string& path, std::int32_t rowsToS
     if (!ResolveDotSegments(path, &resolved)) return -1;
     const std::int32_t limit = rowsToSearch < size() ? rowsToSearch : size();
     if (limit <= 0) return -1;
-    // emplace keeps the first row of a key, so the index always names the lowest one.
-    for (; indexed_ < limit; ++indexed_)
-        index_.emplace(rows_[static_cast<std::size_t>(indexed_)].key, indexed_);
+    // A key keeps its first row, so the index always names the lowest one.
+    for (; indexed_ < limit; ++indexed_) IndexAdd(indexed_);
     FoldKeyInPlace(resolved);
-    auto it = index_.find(resolved);
-    if (it == index_.end() || it->second >= limit) return -1;
-    return it->second;
+    const std::size_t slot = IndexSlotOf(resolved, std::hash<std::string>()(resolved));
+    if (slot == std::string::npos || index_[slot].row >= limit) return -1;
+    return index_[slot].row;
 }
 
 }  // namespace corvane

@@ -57,8 +57,22 @@ private:
 
     std::vector<Row> rows_;
     std::map<FileIdentity, std::int32_t> identities_;  // rows added with each known identity
-    // Lowest row of each key among rows [0, indexed_); grown on demand by lookups.
-    mutable std::unordered_map<std::string, std::int32_t> index_;
+    // Lowest row of each key among rows [0, indexed_); grown on demand by lookups. Every URL of a
+    // site is looked up here: open addressing over small slots stays in the cache, where a node per
+    // key and a division per step did not.
+    struct IndexSlot {
+        std::uint32_t tag = 0;   // the low bits of the key's hash
+        std::int32_t row = -1;   // kFreeSlot, kErasedSlot or the row
+        std::uint32_t keyAt = 0;  // the key's copy in indexKeys_, compared without touching the row
+        std::uint32_t keyLength = 0;
+    };
+    static constexpr std::int32_t kFreeSlot = -1;
+    static constexpr std::int32_t kErasedSlot = -2;
+    std::size_t IndexSlotOf(const std::string& key, std::size_t hash) const;  // the slot holding key, or npos
+    void IndexAdd(std::int32_t row) const;  // unless its key is indexed already
+    mutable std::vector<IndexSlot> index_;  // a power of two in size, at most three quarters taken
+    mutable std::string indexKeys_;
+    mutable std::size_t indexTaken_ = 0;    // rows and erased slots
     mutable std::int32_t indexed_ = 0;
     // Rows by case-folded file name; rebuilt whole on the first lookup after a change.
     mutable std::unordered_map<std::string, std::vector<std::int32_t>> names_;
