@@ -568,7 +568,10 @@ int ScanPage(EngineContext& ctx, const unsigned char* buffer, std::int32_t size,
              std::uint32_t file) {
     OperationHost& host = ctx.host;
     host.AddLogLine(FileLogLine(path, size), false);
-    const Text t = WholeText(buffer, size, ctx.links.fileEncoding(file));
+    Text t = WholeText(buffer, size, ctx.links.fileEncoding(file));
+    // A page is walked tag by tag many times over: its tags are found once.
+    const TagOpenings openings(t);
+    t.openings = &openings;
     const std::int32_t w = t.width();
 
     const bool insideScripts = ctx.search.searchScriptsByTagNames;

@@ -151,12 +151,46 @@ Text MakeText(const void* data, std::int32_t size, std::uint8_t encoding) {
 
 unsigned char CharAt(const Text& t, std::int32_t pos) { return Scan(t).At(pos); }
 
+TagOpenings::TagOpenings(const Text& t) {
+    const Scan s(t);
+    for (Pos p = NextOpenBracket(s, 0); p >= 0; p = NextOpenBracket(s, p + s.w)) {
+        if (at_.size() == kMaxKept) {
+            unkeptFrom_ = static_cast<std::int32_t>(p);
+            break;
+        }
+        at_.push_back(static_cast<std::int32_t>(p));
+    }
+}
+
+std::size_t TagOpenings::IndexAt(std::int32_t p) const {
+    const std::size_t n = at_.size();
+    std::size_t i = hint_ < n ? hint_ : n;
+    const auto first = at_.begin();
+    if (i < n && at_[i] < p) {
+        // Walks move forward a tag or two at a time.
+        for (int step = 0; step < 4 && i < n && at_[i] < p; ++step) ++i;
+        if (i < n && at_[i] < p)
+            i = static_cast<std::size_t>(std::lower_bound(first + static_cast<std::ptrdiff_t>(i), at_.end(), p) - first);
+    } else if (i > 0 && at_[i - 1] >= p) {
+        i = static_cast<std::size_t>(std::lower_bound(first, first + static_cast<std::ptrdiff_t>(i), p) - first);
+    }
+    hint_ = i;
+    return i;
+}
+
 std::int32_t FindTag(const Text& t, const char* name, std::int32_t from) {
     const Scan s(t);
     if (from < 0 || from >= s.limit) return -1;
     if (!name) name = "";
     const Pos n = static_cast<Pos>(std::strlen(name));
-    for (Pos p = NextOpenBracket(s, s.Align(from)); p >= 0; p = NextOpenBracket(s, p + s.w))
+    Pos start = s.Align(from);
+    if (const TagOpenings* o = t.openings) {
+        for (std::size_t i = o->IndexAt(static_cast<std::int32_t>(start)); i < o->size(); ++i)
+            if (s.NameAt((*o)[i] + s.w, name, n)) return (*o)[i];
+        if (o->unkeptFrom() < 0) return -1;
+        start = std::max<Pos>(start, o->unkeptFrom());
+    }
+    for (Pos p = NextOpenBracket(s, start); p >= 0; p = NextOpenBracket(s, p + s.w))
         if (s.NameAt(p + s.w, name, n)) return static_cast<std::int32_t>(p);
     return -1;
 }

@@ -1,6 +1,7 @@
 // Search primitives over a file's raw text: tags, attributes, delimited values, in 8-bit or UTF-16 text.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,14 +15,37 @@ constexpr std::int32_t kMaxValueChars = 65534;
 // Positions are byte offsets; the character width is 1 for encoding 0 and 2 otherwise.
 // A trailing odd byte of UTF-16 text is no character; a search that starts inside a
 // UTF-16 character starts at the next one.
+class TagOpenings;
 struct Text {
     const unsigned char* data = nullptr;
     std::int32_t size = 0;       // bytes
     std::uint8_t encoding = 0;   // fileEncoding of the file
+    // When set, where FindTag finds the text's tags: built for this very text, it outlives it.
+    const TagOpenings* openings = nullptr;
     std::int32_t width() const { return encoding == 0 ? 1 : 2; }
 };
 
 Text MakeText(const void* data, std::int32_t size, std::uint8_t encoding);
+
+// Every place FindTag may find a tag of a text, found in one walk for the many walks of a page's
+// scan. Memory stays bounded: past kMaxKept places the text is searched again as without it.
+// One thread at a time: a lookup remembers where it ended, the next one usually starts there.
+class TagOpenings {
+public:
+    static constexpr std::size_t kMaxKept = 1u << 16;
+    explicit TagOpenings(const Text& t);
+    // The index of the first place kept at or after p; size() when none.
+    std::size_t IndexAt(std::int32_t p) const;
+    std::size_t size() const { return at_.size(); }
+    std::int32_t operator[](std::size_t i) const { return at_[i]; }
+    // Where the places kept end: each one before it is kept; -1 when all are.
+    std::int32_t unkeptFrom() const { return unkeptFrom_; }
+
+private:
+    std::vector<std::int32_t> at_;
+    std::int32_t unkeptFrom_ = -1;
+    mutable std::size_t hint_ = 0;
+};
 
 // The character at a byte position as one 8-bit character (UTF-16 units through the
 // system's ANSI code page, '_' when it has no 8-bit form). 0 at or beyond the end.

@@ -130,7 +130,27 @@ TEST_P(TextSearch, FindTag) {
         SCOPED_TRACE(std::string(c.text) + " / " + c.name);
         const Doc d = D(c.text);
         EXPECT_EQ(FindTag(d.text(), c.name, d.pos(c.from)), d.pos(c.found));
+        Text indexed = d.text();
+        const TagOpenings openings(indexed);
+        indexed.openings = &openings;
+        EXPECT_EQ(FindTag(indexed, c.name, d.pos(c.from)), d.pos(c.found)) << "with the openings found first";
     }
+}
+
+// Past the places kept, and back again, the openings answer as the text itself does.
+TEST_P(TextSearch, FindTagWithTheOpeningsOfAPageOfManyTags) {
+    const std::int32_t tags = static_cast<std::int32_t>(TagOpenings::kMaxKept) + 10;
+    std::string page;
+    for (std::int32_t i = 0; i < tags; ++i) page += i % 1000 == 999 ? "<b>" : "<i>";
+    page += "<u>";
+    const Doc d = D(page);
+    Text indexed = d.text();
+    const TagOpenings openings(indexed);
+    indexed.openings = &openings;
+    for (const char* name : {"U", "B", "", "X"})
+        for (std::int32_t tag : {0, 998, tags - 12, tags - 3, 1, tags, tags + 1, 5})
+            EXPECT_EQ(FindTag(indexed, name, d.pos(3 * tag + 1)), FindTag(d.text(), name, d.pos(3 * tag + 1)))
+                << name << " from tag " << tag;
 }
 
 // ---- SkipToTagEnd ----
