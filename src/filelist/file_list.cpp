@@ -15,13 +15,27 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // A name that is no UTF-8 (possible outside Windows) is keyed as the Windows-1252 name it would be,
 // so that links read in that code page find it as well as links that spell its bytes.
 void FoldKeyInPlace(std::string& key) {
-    for (char& ch : key) {
-        const auto c = static_cast<unsigned char>(ch);
+    // Eight ASCII characters at a time: every URL's path is folded to be looked up.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    std::size_t i = 0;
+    char* const d = &key[0];
+    for (; i + 8 <= key.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, d + i, 8);
+        if (w & kHigh) break;
+        const std::uint64_t atLeastA = w + (0x80 - 'a') * kOnes;
+        const std::uint64_t aboveZ = w + (0x80 - 'z' - 1) * kOnes;
+        w ^= ((atLeastA & ~aboveZ) & kHigh) >> 2;  // clears 0x20 of each lower-case letter
+        std::memcpy(d + i, &w, 8);
+    }
+    for (; i < key.size(); ++i) {
+        const auto c = static_cast<unsigned char>(d[i]);
         if (c >= 0x80) {
             key = FoldUtf8(IsValidUtf8(key) ? key : Windows1252ToUtf8(key));
             return;
         }
-        if (c >= 'a' && c <= 'z') ch = static_cast<char>(c - 32);  // as FoldUtf8 folds ASCII
+        if (c >= 'a' && c <= 'z') d[i] = static_cast<char>(c - 32);  // as FoldUtf8 folds ASCII
     }
 }
 
@@ -35,54 +49,50 @@ std::string FoldKey(const std::string& path) {
 
 bool ResolveDotSegments(const std::string& in, std::string* out) {
     const std::size_t n = in.size();
-    // Most paths hold no segment to resolve: no '.' right after a separator.
-    bool any = false;
-    const char* const end = in.data() + n;
-    for (const char* d = in.data(); (d = static_cast<const char*>(std::memchr(d, '.', static_cast<std::size_t>(end - d)))); ++d)
-        if (d > in.data() && IsSeparator(d[-1])) {
-            any = true;
-            break;
-        }
-    if (!any) {
-        if (out) *out = in;
-        return true;
-    }
-    // One walk: o[0, w) is the text already settled, c the character at hand and in[k..] what
-    // follows it. A ".." drops back to the separator before its segment, looked at again. It is
-    // written into out when it can be, whose buffer is then used again.
+    const char* const base = in.data();
+    // Text is copied as it stands up to each separator followed by a '.', where "." and ".." segments
+    // are resolved: o holds the text already settled, in[k..] what follows it. A ".." drops the
+    // segment before it with its separator; the separator after the ".." is looked at again.
+    // Written into out when it can be, whose buffer is then used again.
     std::string local;
     std::string& o = out != nullptr && out != &in ? *out : local;
-    o.resize(n);
-    std::size_t w = 0;
+    o.clear();
     std::size_t k = 0;
-    while (k < n) {
-        char c = in[k++];
+    for (;;) {
+        std::size_t s = n;
+        for (const char* d = base + k; (d = static_cast<const char*>(std::memchr(d, '.', n - static_cast<std::size_t>(d - base))));
+             ++d) {
+            const auto dot = static_cast<std::size_t>(d - base);
+            if (dot > k && IsSeparator(base[dot - 1])) {
+                s = dot - 1;
+                break;
+            }
+        }
+        o.append(base + k, s - k);
+        if (s == n) break;
+        char c = base[s];
+        k = s + 1;
         while (IsSeparator(c)) {
             if (k < n && in[k] == '.' && (k + 1 == n || IsSeparator(in[k + 1]))) {
                 k += k + 1 == n ? 1 : 2;  // "a\.\b" is "a\b"; a trailing "a\." is "a\"
                 continue;
             }
             if (!(k + 1 < n && in[k] == '.' && in[k + 1] == '.' && (k + 2 == n || IsSeparator(in[k + 2])))) break;
-            std::size_t prev = w;
+            std::size_t prev = o.size();
             while (prev > 0 && !IsSeparator(o[prev - 1])) --prev;
             if (prev == 0) return false;  // nothing before the ".." to remove
-            w = prev - 1;
+            const char before = o[prev - 1];
+            o.resize(prev - 1);
             if (k + 2 == n) {
-                c = o[w];  // a trailing ".." leaves the folder with its separator
+                c = before;  // a trailing ".." leaves the folder with its separator
                 k = n;
                 break;
             }
             c = in[k + 2];
             k += 3;
         }
-        o[w++] = c;
-        std::size_t e = k;
-        while (e < n && !IsSeparator(in[e])) ++e;
-        std::memcpy(&o[w], in.data() + k, e - k);  // o holds n characters, w never passes k
-        w += e - k;
-        k = e;
+        o.push_back(c);
     }
-    o.resize(w);
     if (out != nullptr && &o != out) *out = std::move(o);
     return true;
 }
