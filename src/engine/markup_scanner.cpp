@@ -47,6 +47,17 @@ constexpr const char* kEventNames[] = {
     "onunload",
 };
 static_assert(sizeof(kEventNames) / sizeof(kEventNames[0]) == 78, "the event table has 78 names");
+constexpr bool NamesInOrder(const char* const* names, std::size_t count) {
+    for (std::size_t i = 1; i < count; ++i) {
+        const char* a = names[i - 1];
+        const char* b = names[i];
+        while (*a != 0 && *a == *b) ++a, ++b;
+        if (static_cast<unsigned char>(*a) >= static_cast<unsigned char>(*b)) return false;
+    }
+    return true;
+}
+static_assert(NamesInOrder(kEventNames, sizeof(kEventNames) / sizeof(kEventNames[0])),
+              "event names are looked up by halving: keep them in order");
 
 // In order of priority: a later name is looked for only when the earlier ones are not found.
 constexpr const char* kProtocols[] = {"file:///", "http://", "https://", "ftp://", "gopher://"};
@@ -249,6 +260,7 @@ int ScanEventAttributes(EngineContext& ctx, const Text& t, std::uint32_t file, c
     const std::int32_t w = t.width();
     std::int32_t p = 0;
     std::vector<AttributeName> names;
+    std::vector<std::pair<std::size_t, std::size_t>> events;  // (event, name) pairs
     for (;;) {
         p = insideScripts ? FindTag(t, "", p) : FindTagOutsideScripts(t, regions, p, "");
         if (p < 0) return 0;
@@ -257,10 +269,22 @@ int ScanEventAttributes(EngineContext& ctx, const Text& t, std::uint32_t file, c
         // The tag's names beginning with "on" in one walk; each event is then looked up where its name is.
         FindAttributeNames(t, "on", afterName, names);
         if (!names.empty()) {
-            for (const char* event : kEventNames) {
-                const auto at = std::find_if(names.begin(), names.end(),
-                                             [event](const AttributeName& a) { return a.name == event; });
-                if (at == names.end()) continue;
+            // Each event the tag names, in the table's order, at the first place it is named.
+            events.clear();
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                const auto found = std::lower_bound(std::begin(kEventNames), std::end(kEventNames), names[i].name,
+                                                    [](const char* e, const std::string& n) { return n.compare(e) > 0; });
+                if (found != std::end(kEventNames) && names[i].name == *found)
+                    events.emplace_back(static_cast<std::size_t>(found - std::begin(kEventNames)), i);
+            }
+            std::stable_sort(events.begin(), events.end(),
+                             [](const std::pair<std::size_t, std::size_t>& a, const std::pair<std::size_t, std::size_t>& b) {
+                                 return a.first < b.first;
+                             });
+            for (std::size_t e = 0; e < events.size(); ++e) {
+                if (e > 0 && events[e].first == events[e - 1].first) continue;
+                const char* event = kEventNames[events[e].first];
+                const auto at = names.begin() + static_cast<std::ptrdiff_t>(events[e].second);
                 std::int32_t v = -1;
                 if (FindAttribute(t, event, at->pos, nullptr, &v, false) <= 0 || v < 0) continue;
                 const int n = ScanEventValue(ctx, t, file, p, v, total);

@@ -2,6 +2,7 @@
 #include "engine/modern_tags.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "engine/link_table.h"
@@ -182,6 +183,14 @@ void AddRefresh(const Text& t, std::int32_t tagPos, const TagAttribute& content,
 bool HasOwnRules(const std::string& tag) {
     static const char* const kTags[] = {"img", "source", "video", "audio", "track", "object", "form", "button", "input",
                                         "image", "use", "html", "blockquote", "q", "ins", "del", "base", "meta", "style"};
+    // Every tag of a page is asked: most are none of these, and no name of theirs is longer than 10.
+    static const std::array<std::uint32_t, 11> kLengths = [] {
+        std::array<std::uint32_t, 11> m{};  // bit c - 'a' set: some name of that length begins with c
+        for (const char* k : kTags) m[std::strlen(k)] |= 1u << (k[0] - 'a');
+        return m;
+    }();
+    if (tag.size() >= kLengths.size() || tag[0] < 'a' || tag[0] > 'z' || !(kLengths[tag.size()] >> (tag[0] - 'a') & 1u))
+        return false;
     for (const char* k : kTags)
         if (k[0] == tag[0] && std::strcmp(k, tag.c_str()) == 0) return true;
     return false;
@@ -194,9 +203,14 @@ bool MayHoldAnyTagAttribute(const Text& t, std::int32_t p, std::int32_t* tagEnd)
     const void* gt = std::memchr(d + p, '>', static_cast<std::size_t>(t.size - p));
     const std::int32_t end = gt ? static_cast<std::int32_t>(static_cast<const unsigned char*>(gt) - d) : t.size;
     *tagEnd = end;
+    static const std::array<bool, 256> kFirst = [] {
+        std::array<bool, 256> m{};
+        for (unsigned char c : {'d', 'D', 's', 'S'}) m[c] = true;
+        return m;
+    }();
     for (std::int32_t i = p; i + 5 <= end; ++i) {
+        if (!kFirst[d[i]]) continue;
         const unsigned char c = d[i] | 0x20;
-        if (c != 'd' && c != 's') continue;
         const char* word = c == 'd' ? "data-" : "style";
         std::int32_t k = 1;
         while (k < 5 && (d[i + k] | 0x20) == static_cast<unsigned char>(word[k] | 0x20)) ++k;
