@@ -354,6 +354,9 @@ std::int32_t FindTagOutsideScripts(const Text& t, const ScriptRegions& regions, 
     const std::vector<std::int32_t>& ends = regions.scriptEnds;
     std::int32_t p = FindTag(t, name, from);
     while (p >= 0) {
+        // Most tags stand before the first region or after the last one's end.
+        if (starts.empty() || p <= starts.front() || (!ends.empty() && ends.back() > starts.back() && p > ends.back()))
+            return p;
         // The last region that opens before p.
         const auto s = std::lower_bound(starts.begin(), starts.end(), p);
         if (s == starts.begin()) return p;

@@ -179,12 +179,32 @@ std::size_t TagOpenings::IndexAt(std::int32_t p) const {
 }
 
 std::int32_t FindTag(const Text& t, const char* name, std::int32_t from) {
+    if (!name) name = "";
+    Pos n = 0;
+    while (name[n] != 0) ++n;
+    const TagOpenings* o = t.openings;
+    bool walked = false;  // the openings kept, from `from` on
+    if (o != nullptr && t.width() == 1 && t.data != nullptr) {
+        // The walks of a page's scan: each tag compared where it stands, first letter first.
+        if (from < 0 || from >= t.size) return -1;
+        const unsigned char first = Fold(static_cast<unsigned char>(name[0]));
+        for (std::size_t i = o->IndexAt(from); i < o->size(); ++i) {
+            const Pos p = (*o)[i] + 1;
+            if (n == 0) return (*o)[i];
+            if (p + n > t.size || Fold(t.data[p]) != first) continue;
+            Pos k = 1;
+            while (k < n && Fold(t.data[p + k]) == Fold(static_cast<unsigned char>(name[k]))) ++k;
+            if (k == n) return (*o)[i];
+        }
+        if (o->unkeptFrom() < 0) return -1;
+        walked = true;
+    }
     const Scan s(t);
     if (from < 0 || from >= s.limit) return -1;
-    if (!name) name = "";
-    const Pos n = static_cast<Pos>(std::strlen(name));
     Pos start = s.Align(from);
-    if (const TagOpenings* o = t.openings) {
+    if (walked) {
+        start = std::max<Pos>(start, o->unkeptFrom());
+    } else if (o != nullptr) {
         for (std::size_t i = o->IndexAt(static_cast<std::int32_t>(start)); i < o->size(); ++i)
             if (s.NameAt((*o)[i] + s.w, name, n)) return (*o)[i];
         if (o->unkeptFrom() < 0) return -1;
