@@ -238,7 +238,26 @@ std::int32_t FindText(const Text& t, std::int32_t end, const char* needle, std::
     if (from < 0 || from >= s.limit) return -1;
     if (!needle) needle = "";
     const Pos n = static_cast<Pos>(std::strlen(needle));
-    const Pos stop = end < s.limit ? end : s.limit;
+    Pos stop = end < s.limit ? end : s.limit;
+    // A scope that ends at one character the needle does not hold ends the search at the first one:
+    // no match can straddle it, and the search up to it is a search of all.
+    const char scopeChar = scope == kScopeTagOpen      ? '<'
+                           : scope == kScopeTagClose    ? '>'
+                           : scope == kScopeDoubleQuote ? '"'
+                           : scope == kScopeSingleQuote ? '\''
+                           : scope == kScopeSpace       ? ' '
+                                                        : 0;
+    if (scopeChar != 0 && n > 0 && s.w == 1 && std::strchr(needle, scopeChar) == nullptr) {
+        for (Pos p = from; p < stop; ++p) {
+            const void* hit = std::memchr(s.d + p, scopeChar, static_cast<std::size_t>(stop - p));
+            if (hit == nullptr) break;
+            p = static_cast<Pos>(static_cast<const unsigned char*>(hit) - s.d);
+            if ((scope == kScopeTagOpen || scope == kScopeTagClose) && s.At(p + 1) == '=') continue;
+            stop = p;
+            break;
+        }
+        scope = kScopeAll;
+    }
     if (scope == kScopeAll && n > 0 && s.w == 1) {
         // Nothing stops this search but the end: only positions holding the first letter are compared.
         const unsigned char first = Fold(static_cast<unsigned char>(needle[0]));
