@@ -65,6 +65,10 @@ struct EngineContext {
     FragmentCheck* fragments = nullptr;         // set by the broken-links pass when #fragments are checked
     ScanRecord* recording = nullptr;            // set while a file is scanned ahead: URLs are noted, not processed
     EarlyReads* earlyReads = nullptr;           // set by the search while the Unicode pass's findings are kept
+    // The texts of the URL at hand, kept from one URL to the next for their buffers.
+    std::string urlRaw;
+    std::string urlDecoded;
+    std::string urlLocal;
 };
 
 }  // namespace corvane

@@ -530,7 +530,9 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
         p += w;
     }
 
-    std::string value;
+    // Written where the caller keeps it, whose buffer is then used again.
+    std::string local;
+    std::string& value = out != nullptr ? *out : local;
     // Without a caller for the value, an 8-bit one outside url( is only counted.
     const bool keep = out != nullptr || kind == 3 || s.utf8;
     std::int32_t chars = 0;
@@ -605,16 +607,17 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
         ++chars;
         ++span;
     }
-    if (!ended) return 0;
+    if (!ended) {
+        value.clear();
+        return 0;
+    }
     // Inside url( ... ) the URL itself may stand between quotes and blanks, as style sheets write
     // it; they belong to the span, which the rewrite replaces whole, but not to the URL.
     if (kind == 3) TrimCssUrl(value);
 
     if (spanLen) *spanLen = span;
     if (quoteLen) *quoteLen = quotes;
-    const std::int32_t count = !keep ? chars : static_cast<std::int32_t>(s.utf8 ? Utf16Length(value) : value.size());
-    if (out) *out = std::move(value);
-    return count;
+    return !keep ? chars : static_cast<std::int32_t>(s.utf8 ? Utf16Length(value) : value.size());
 }
 
 }  // namespace corvane

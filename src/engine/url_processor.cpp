@@ -281,7 +281,7 @@ int AddCanonicalRecord(EngineContext& ctx, const std::string& url, std::uint32_t
 
 int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::int32_t tagPos,
                std::int32_t valuePos, bool isAttributeValue) {
-    std::string raw;
+    std::string& raw = ctx.urlRaw;
     std::int32_t spanLen = 0;
     std::int32_t quoteLen = 0;
     const int mode = tagPos == -2 ? kExtractCssUrl : kExtractAttribute;
@@ -313,7 +313,7 @@ int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std
     if (raw.empty()) return 0;
 
     const bool needsCanonical = CanonicalizeUrl(raw, nullptr) > 0;
-    std::string decoded;
+    std::string& decoded = ctx.urlDecoded;
     DecodeUrl(raw, &decoded);
     // The log's line names the page already: the note goes at its end.
     if (!UrlToUtf8(text, &decoded)) ctx.host.AddLogLine("could not decode \"" + raw + "\", read byte for byte; ", true);
@@ -416,8 +416,8 @@ int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std
     const std::string& folder = rootRelative              ? ctx.rootPath
                                 : !inPageFolder            ? ctx.pageBase.folder
                                                            : ctx.files.path(static_cast<std::int32_t>(file));
-    std::string local;
-    local.reserve(folder.size() + base.size() + 2);  // one allocation for the whole path
+    std::string& local = ctx.urlLocal;
+    local.clear();
     if (inPageFolder) {
         SplitPath(folder, &local, nullptr, nullptr, nullptr);
     } else if (rootRelative || ctx.pageBase.kind == kBaseFolder) {
