@@ -152,30 +152,38 @@ int DecodeUrl(const std::string& in, std::string* out) {
 
 int CanonicalizeUrl(const std::string& in, std::string* out) {
     static const char kHex[] = "0123456789ABCDEF";
-    std::string result;
-    if (out) result.reserve(in.size());
-    int count = 0;
     const std::size_t n = in.size();
+    if (out == nullptr) {
+        // Every URL is asked whether it needs the work: most need none.
+        int count = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const unsigned char kind = kUnsafe.kind[static_cast<unsigned char>(in[i])];
+            if (kind != 0 && (kind == 1 || !(i + 2 < n && HexValue(in[i + 1]) >= 0 && HexValue(in[i + 2]) >= 0)))
+                ++count;
+        }
+        return count;
+    }
+    std::string result;
+    result.reserve(n);
+    int count = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned char c = static_cast<unsigned char>(in[i]);
         const unsigned char kind = kUnsafe.kind[c];
         if (kind == 0) {
-            if (out) result.push_back(static_cast<char>(c));
+            result.push_back(static_cast<char>(c));
             continue;
         }
         const bool unsafe = kind == 1 || !(i + 2 < n && HexValue(in[i + 1]) >= 0 && HexValue(in[i + 2]) >= 0);
         if (unsafe) {
             ++count;
-            if (out) {
-                result.push_back('%');
-                result.push_back(kHex[c >> 4]);
-                result.push_back(kHex[c & 15]);
-            }
-        } else if (out) {
+            result.push_back('%');
+            result.push_back(kHex[c >> 4]);
+            result.push_back(kHex[c & 15]);
+        } else {
             result.push_back(static_cast<char>(c));
         }
     }
-    if (out) *out = std::move(result);
+    *out = std::move(result);
     return count;
 }
 
@@ -194,13 +202,23 @@ void SplitFragment(const std::string& in, std::string* base, std::string* fragme
 }
 
 void ConvertSeparators(std::string& text, bool toUrl) {
+    // After the first "://", else after the first ":\\": both found in one look at each ':'.
+    std::size_t scheme = std::string::npos;
+    std::size_t drive = std::string::npos;
+    const std::size_t size = text.size();
+    for (const char* c = text.data(); (c = static_cast<const char*>(std::memchr(c, ':', size - static_cast<std::size_t>(c - text.data())))); ++c) {
+        const auto i = static_cast<std::size_t>(c - text.data());
+        if (i + 2 < size && c[1] == '/' && c[2] == '/') {
+            scheme = i;
+            break;
+        }
+        if (drive == std::string::npos && i + 1 < size && c[1] == '\\') drive = i;
+    }
     std::size_t start = 0;
-    const std::size_t scheme = text.find("://");
     if (scheme != std::string::npos) {
         start = scheme + 3;
-    } else {
-        const std::size_t drive = text.find(":\\");
-        if (drive != std::string::npos) start = drive + 1;
+    } else if (drive != std::string::npos) {
+        start = drive + 1;
     }
     if (start >= text.size()) return;
     // Nothing after a fragment or query is a path.
