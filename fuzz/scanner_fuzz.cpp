@@ -104,7 +104,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ScriptRegions regions;
     CollectScriptRegions(whole, regions);
     PassVisits walked, searched;
-    CollectPassVisits(whole, regions, search.searchScriptsByTagNames, walked);
+    const TagOpenings openings(whole);
+    Text indexed = whole;
+    indexed.openings = &openings;
+    CollectPassVisits(indexed, regions, search.searchScriptsByTagNames, walked);
     CollectPassVisitsByPasses(whole, regions, search.searchScriptsByTagNames, searched);
     for (int i = 0; i < kTagPassCount; ++i)
         if (walked.tags[i] != searched.tags[i] || walked.lastRunsToEnd[i] != searched.lastRunsToEnd[i])

@@ -497,9 +497,15 @@ void CollectPassVisits(const Text& t, const ScriptRegions& regions, bool insideS
             m[static_cast<unsigned char>(kTagPasses[i].tag[0])] |= static_cast<std::uint16_t>(1u << i);
         return m;
     }();
-    // Every tag once; each pass takes the ones its own search would find: a tag of its name at or after
-    // the place where its previous search left off.
-    for (std::int32_t p = FindTag(t, "", 0); p >= 0; p = FindTag(t, "", p + w)) {
+    // Every tag once (straight from the page's openings when all are kept); each pass takes the ones
+    // its own search would find: a tag of its name at or after the place where its previous search left off.
+    const TagOpenings* openings = t.openings != nullptr && t.openings->unkeptFrom() < 0 ? t.openings : nullptr;
+    std::size_t opening = 0;
+    auto nextTag = [&](std::int32_t from) {
+        if (openings == nullptr) return FindTag(t, "", from);
+        return opening < openings->size() ? (*openings)[opening++] : -1;
+    };
+    for (std::int32_t p = nextTag(0); p >= 0; p = nextTag(p + w)) {
         const unsigned char first = FoldAscii(w == 1 ? (p + 1 < t.size ? t.data[p + 1] : 0) : CharAt(t, p + w));
         int i = -1;
         for (unsigned passes = kPassesByFirst[first]; passes != 0; passes >>= 1) {
