@@ -1,6 +1,7 @@
 // Collecting "saved from url" addresses: every page read whole, its comments searched from the start.
 #include "engine/saved_from_pass.h"
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,13 +15,28 @@
 namespace corvane {
 namespace {
 
+// The first "<!--" at or after p, as FindTag finds it. Every page is searched for its comments, and
+// in 8-bit text a '!' is rarer than a '<'.
+std::int32_t FindCommentOpening(const Text& text, std::int32_t p) {
+    if (text.width() != 1 || text.data == nullptr || p < 0) return FindTag(text, "!--", p);
+    const unsigned char* d = text.data;
+    const std::int32_t size = text.size;
+    for (std::int32_t q = p + 1; q < size; ++q) {
+        const void* bang = std::memchr(d + q, '!', static_cast<std::size_t>(size - q));
+        if (bang == nullptr) return -1;
+        q = static_cast<std::int32_t>(static_cast<const unsigned char*>(bang) - d);
+        if (d[q - 1] == '<' && q + 2 < size && d[q + 1] == '-' && d[q + 2] == '-') return q - 1;
+    }
+    return -1;
+}
+
 // The first comment of the text that names a "saved from url" followed by '='; its value in
 // *value. 1 found, 0 not found, -1 the user stopped.
 int FindSavedFromValue(EngineContext& ctx, const Text& text, std::string* value) {
     std::int32_t p = 0;
     for (;;) {
         if (ctx.host.PumpMessages() == kPollStop) return -1;
-        std::int32_t c = FindTag(text, "!--", p);
+        std::int32_t c = FindCommentOpening(text, p);
         if (c < 0) return 0;
         if (FindAttribute(text, "saved from url", c + 3 * text.width(), value, nullptr, false) != 0) return 1;
         p = SkipToTagEnd(text, c);
