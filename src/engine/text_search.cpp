@@ -113,11 +113,15 @@ Pos NextOpenBracket(const Scan& s, Pos p) {
 
 bool IsControl(unsigned char c) { return c >= 1 && c <= 31; }
 
-// A printable ASCII character that neither closes nor ends a value of any kind.
-bool Ordinary(unsigned char c) {
-    return c > ' ' && c < 0x7F && c != '"' && c != '\'' && c != '\\' && c != '<' && c != '>' && c != '{' && c != '}' &&
-           c != ')';
-}
+// A printable ASCII character that neither closes nor ends a value of any kind: looked up, as every
+// character of every URL is.
+constexpr std::array<bool, 256> kOrdinary = [] {
+    std::array<bool, 256> t{};
+    for (int c = '!'; c < 0x7F; ++c) t[c] = true;
+    for (unsigned char c : {'"', '\'', '\\', '<', '>', '{', '}', ')'}) t[c] = false;
+    return t;
+}();
+bool Ordinary(unsigned char c) { return kOrdinary[c]; }
 
 // Characters that continue an attribute's name (in "data-src", "xlink:href", "v-bind:src").
 bool IsNameChar(unsigned char c) {
