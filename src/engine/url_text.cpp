@@ -59,7 +59,7 @@ struct UnsafeTable {
         kind[127] = 1;
         const char unsafe[] = "<>\"{}\\^~[]' ";
         for (int i = 0; unsafe[i] != '\0'; ++i) kind[static_cast<unsigned char>(unsafe[i])] = 1;
-        kind['%'] = 2;
+        kind[static_cast<unsigned char>('%')] = 2;
     }
 };
 constexpr UnsafeTable kUnsafe;
