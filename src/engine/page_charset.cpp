@@ -31,7 +31,9 @@ void AppendPercent(std::string& out, unsigned char b) {
 
 }  // namespace
 
-PageCharset DeclaredCharset(const Text& t) {
+namespace {
+
+PageCharset FindDeclaredCharset(const Text& t) {
     if (t.width() != 1 || !t.data) return kCharsetNone;
     if (t.size >= 3 && t.data[0] == 0xEF && t.data[1] == 0xBB && t.data[2] == 0xBF) return kCharsetUtf8;
     const std::int32_t end = t.size < kPrescanBytes ? t.size : kPrescanBytes;
@@ -56,6 +58,13 @@ PageCharset DeclaredCharset(const Text& t) {
         }
     }
     return kCharsetNone;
+}
+
+}  // namespace
+
+PageCharset DeclaredCharset(const Text& t) {
+    if (t.declaredCharset < 0) t.declaredCharset = FindDeclaredCharset(t);
+    return static_cast<PageCharset>(t.declaredCharset);
 }
 
 bool UrlToUtf8(const Text& text, std::string* decoded) {

@@ -22,6 +22,8 @@ struct Text {
     std::uint8_t encoding = 0;   // fileEncoding of the file
     // When set, where FindTag finds the text's tags: built for this very text, it outlives it.
     const TagOpenings* openings = nullptr;
+    // The encoding the text declares, once asked (-1: not yet): every URL of a page outside ASCII asks.
+    mutable std::int32_t declaredCharset = -1;
     std::int32_t width() const { return encoding == 0 ? 1 : 2; }
 };
 

@@ -237,7 +237,9 @@ const std::vector<std::int32_t>& FileList::RowsNamed(const std::string& name) co
             names_[nameOf(rows_[r].key)].push_back(static_cast<std::int32_t>(r));
         namesValid_ = true;
     }
-    const auto it = names_.find(FoldKey(name));
+    key_ = name;
+    FoldKeyInPlace(key_);
+    const auto it = names_.find(key_);
     return it == names_.end() ? none : it->second;
 }
 
@@ -247,7 +249,7 @@ bool FileList::HoldsFile(const FileIdentity& identity) const {
 
 bool FileList::HoldsRows(const std::string& path) const {
     if (Utf16LongerThan(path, kMaxPath)) return false;
-    std::string folder;
+    std::string& folder = key_;
     if (!ResolveDotSegments(path, &folder)) return false;
     if (!folder.empty() && IsSeparator(folder.back())) folder.pop_back();
     if (folder.empty()) return false;
@@ -259,7 +261,8 @@ bool FileList::HoldsRows(const std::string& path) const {
                 if (sep > 0) folders_.insert(r.key.substr(0, sep));
         foldersValid_ = true;
     }
-    return folders_.count(FoldKey(folder)) != 0;
+    FoldKeyInPlace(folder);
+    return folders_.count(folder) != 0;
 }
 
 }  // namespace corvane
