@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,20 @@ struct FolderEntry {
     bool identityKnown = false;
     FileIdentity identity{};
 };
+
+// Makes `out` the size of a file about to be read into it. Its buffer is used again, as a search
+// reads file after file into the same few, unless it is much larger than needed: a large file
+// read once is not held for the rest of a pass. False when there is no memory for it.
+inline bool SizeReadBuffer(std::vector<unsigned char>& out, std::size_t size) {
+    if (out.capacity() > (std::size_t{1} << 20) && out.capacity() / 4 > size) std::vector<unsigned char>().swap(out);
+    try {
+        out.resize(size);
+    } catch (const std::bad_alloc&) {
+        out.clear();
+        return false;
+    }
+    return true;
+}
 
 class FileSystem {
 public:

@@ -189,15 +189,12 @@ bool PosixFileSystem::ReadWholeFileAndInfo(const std::string& path, std::vector<
     if (::fstat(fd.get(), &st) != 0) return false;
     FillInfo(st, info);
     if (!S_ISREG(st.st_mode) || st.st_size > kMaxReadableSize) return false;
-    std::vector<unsigned char> buffer;
-    try {
-        buffer.resize(static_cast<std::size_t>(st.st_size));
-    } catch (const std::bad_alloc&) {
+    if (!SizeReadBuffer(out, static_cast<std::size_t>(st.st_size))) return false;
+    long got = ReadFully(fd.get(), out.data(), out.size());
+    if (got < 0 || static_cast<std::size_t>(got) != out.size()) {
+        out.clear();
         return false;
     }
-    long got = ReadFully(fd.get(), buffer.data(), buffer.size());
-    if (got < 0 || static_cast<std::size_t>(got) != buffer.size()) return false;
-    out.swap(buffer);
     return true;
 }
 

@@ -168,16 +168,12 @@ bool Win32FileSystem::ReadWholeFileAndInfo(const std::string& path, std::vector<
     info.lastWrite = basic.LastWriteTime.QuadPart;
     info.isDirectory = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (info.size < 0 || info.size > kMaxReadableSize) return false;
-    std::vector<unsigned char> buffer;
-    try {
-        buffer.resize(static_cast<std::size_t>(info.size));
-    } catch (const std::bad_alloc&) {
+    if (!SizeReadBuffer(out, static_cast<std::size_t>(info.size))) return false;
+    DWORD got = 0;
+    if (!out.empty() && !ReadExactly(file.get(), out.data(), static_cast<DWORD>(out.size()), &got)) {
+        out.clear();
         return false;
     }
-    DWORD got = 0;
-    if (!buffer.empty() && !ReadExactly(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got))
-        return false;
-    out.swap(buffer);
     return true;
 }
 
