@@ -253,6 +253,21 @@ int RunTargetAdder(EngineContext& ctx, const Text& t, std::uint32_t file, std::i
     return AddTargetRecord(ctx, t, file, tagPos, -1, href, std::string());
 }
 
+// The length of the tag's name as the event pass measures it; measured here in 8-bit text, as every
+// tag is: an unquoted name runs to a blank, a quote, an escaped quote or a '>'.
+std::int32_t EventTagNameLength(const Text& t, std::int32_t p) {
+    auto quote = [](unsigned char c) { return c == '"' || c == '\''; };
+    if (t.width() != 1 || t.data == nullptr || p < 0 || p >= t.size || quote(t.data[p]) || t.data[p] < ' ' ||
+        (t.data[p] == '\\' && p + 1 < t.size && quote(t.data[p + 1])))
+        return ExtractValue(t, p, nullptr, kExtractEventTag, nullptr, nullptr);
+    std::int32_t q = p;
+    for (; q < t.size; ++q) {
+        const unsigned char c = t.data[q];
+        if (c <= ' ' || quote(c) || c == '>' || (c == '\\' && q + 1 < t.size && quote(t.data[q + 1]))) break;
+    }
+    return q >= t.size || q - p > kMaxValueChars ? 0 : q - p;
+}
+
 // The event pass: URLs by protocol name inside the values of event attributes of every tag.
 // Counts the changes queued in total; returns 0, -1 on ESC, or the processor's negative stop.
 int ScanEventAttributes(EngineContext& ctx, const Text& t, std::uint32_t file, const ScriptRegions& regions,
@@ -264,7 +279,7 @@ int ScanEventAttributes(EngineContext& ctx, const Text& t, std::uint32_t file, c
     for (;;) {
         p = insideScripts ? FindTag(t, "", p) : FindTagOutsideScripts(t, regions, p, "");
         if (p < 0) return 0;
-        const std::int32_t nameLen = ExtractValue(t, p, nullptr, kExtractEventTag, nullptr, nullptr);
+        const std::int32_t nameLen = EventTagNameLength(t, p);
         const std::int32_t afterName = p + nameLen * w;
         // The tag's names beginning with "on" in one walk; each event is then looked up where its name is.
         FindAttributeNames(t, "on", afterName, names);

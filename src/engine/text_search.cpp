@@ -315,6 +315,17 @@ constexpr std::array<bool, 256> kValueRun = [] {
     return t;
 }();
 
+// For each first letter of a name looked for: the characters a walk over a tag's names stops at.
+const std::array<std::array<bool, 256>, 256> kWalkStops = [] {
+    std::array<std::array<bool, 256>, 256> t{};
+    for (int first = 0; first < 256; ++first) {
+        t[first] = kTagNameStops;
+        for (int c = 0; c < 256; ++c)
+            if (Fold(static_cast<unsigned char>(c)) == first) t[first][c] = true;
+    }
+    return t;
+}();
+
 template <typename At>
 Pos WalkTagNames(const Scan& s, Pos p, unsigned char first, At at) {
     const Pos w = s.w;
@@ -322,10 +333,10 @@ Pos WalkTagNames(const Scan& s, Pos p, unsigned char first, At at) {
     // Every attribute search walks its tag: in 8-bit text, characters that are none of the ones
     // tested below are passed over by a table.
     const bool plain = w == 1 && p >= 0;
-    const unsigned char other = first >= 'A' && first <= 'Z' ? static_cast<unsigned char>(first + 32) : first;
+    const std::array<bool, 256>& stops = kWalkStops[first];
     while (s.Has(p)) {
         if (plain) {
-            while (p < s.limit && !kTagNameStops[s.d[p]] && s.d[p] != first && s.d[p] != other) ++p;
+            while (p < s.limit && !stops[s.d[p]]) ++p;
             if (p >= s.limit) break;
         }
         const unsigned char c = s.At(p);
