@@ -99,10 +99,18 @@ bool TagNamed(const Text& t, std::int32_t p, const char* name) {
     return true;
 }
 
+// Most tags stand before the first script region or after the last one's end: known without a search.
+bool OutsideEveryRegion(const ScriptRegions& regions, std::int32_t p) {
+    const std::vector<std::int32_t>& starts = regions.scriptStarts;
+    const std::vector<std::int32_t>& ends = regions.scriptEnds;
+    return starts.empty() || p <= starts.front() || (!ends.empty() && ends.back() > starts.back() && p > ends.back());
+}
+
 // 0: p lies outside every script region; 1: inside one; 2: inside one that runs to the end of the text.
 int RegionAt(const ScriptRegions& regions, std::int32_t p) {
     const std::vector<std::int32_t>& starts = regions.scriptStarts;
     const std::vector<std::int32_t>& ends = regions.scriptEnds;
+    if (OutsideEveryRegion(regions, p)) return 0;
     const auto s = std::lower_bound(starts.begin(), starts.end(), p);
     if (s == starts.begin()) return 0;
     const auto e = std::upper_bound(ends.begin(), ends.end(), *(s - 1));
@@ -369,9 +377,7 @@ std::int32_t FindTagOutsideScripts(const Text& t, const ScriptRegions& regions, 
     const std::vector<std::int32_t>& ends = regions.scriptEnds;
     std::int32_t p = FindTag(t, name, from);
     while (p >= 0) {
-        // Most tags stand before the first region or after the last one's end.
-        if (starts.empty() || p <= starts.front() || (!ends.empty() && ends.back() > starts.back() && p > ends.back()))
-            return p;
+        if (OutsideEveryRegion(regions, p)) return p;
         // The last region that opens before p.
         const auto s = std::lower_bound(starts.begin(), starts.end(), p);
         if (s == starts.begin()) return p;
