@@ -203,18 +203,27 @@ bool MayHoldAnyTagAttribute(const Text& t, std::int32_t p, std::int32_t* tagEnd)
     const void* gt = std::memchr(d + p, '>', static_cast<std::size_t>(t.size - p));
     const std::int32_t end = gt ? static_cast<std::int32_t>(static_cast<const unsigned char*>(gt) - d) : t.size;
     *tagEnd = end;
-    static const std::array<bool, 256> kFirst = [] {
-        std::array<bool, 256> m{};
-        for (unsigned char c : {'d', 'D', 's', 'S'}) m[c] = true;
-        return m;
-    }();
-    for (std::int32_t i = p; i + 5 <= end; ++i) {
-        if (!kFirst[d[i]]) continue;
-        const unsigned char c = d[i] | 0x20;
-        const char* word = c == 'd' ? "data-" : "style";
-        std::int32_t k = 1;
-        while (k < 5 && (d[i + k] | 0x20) == static_cast<unsigned char>(word[k] | 0x20)) ++k;
-        if (k == 5) return true;
+    // Each word is compared as (c | 0x20), and looked for from its rarest letter: the '-' of "data-"
+    // (or a '\r', which compares as one), the 'y' of "style".
+    auto wordAt = [&](std::int32_t s, const char* word) {
+        if (s < p || s + 5 > end) return false;
+        for (int k = 0; k < 5; ++k)
+            if ((d[s + k] | 0x20) != (static_cast<unsigned char>(word[k]) | 0x20)) return false;
+        return true;
+    };
+    struct Anchor {
+        unsigned char letter;
+        std::int32_t offset;
+        const char* word;
+    };
+    for (const Anchor& a : {Anchor{'-', 4, "data-"}, Anchor{'\r', 4, "data-"}, Anchor{'y', 2, "style"},
+                            Anchor{'Y', 2, "style"}}) {
+        for (std::int32_t i = p + a.offset; i < end; ++i) {
+            const void* hit = std::memchr(d + i, a.letter, static_cast<std::size_t>(end - i));
+            if (hit == nullptr) break;
+            i = static_cast<std::int32_t>(static_cast<const unsigned char*>(hit) - d);
+            if (wordAt(i - a.offset, a.word)) return true;
+        }
     }
     return false;
 }
