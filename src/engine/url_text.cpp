@@ -248,7 +248,7 @@ void SplitPath(const std::string& path, std::string* folder, std::string* nameWi
     // Only the parts asked for are built: this runs for most URLs of every page.
     const std::size_t sep = LastSeparator(path);
     const std::size_t fileStart = sep == std::string::npos ? 0 : sep + 1;
-    std::size_t dot = path.rfind('.');
+    std::size_t dot = name || extension ? path.rfind('.') : std::string::npos;
     if (dot != std::string::npos && dot < fileStart) dot = std::string::npos;
     if (name) name->assign(path, fileStart, (dot == std::string::npos ? path.size() : dot) - fileStart);
     if (extension) {
