@@ -63,7 +63,7 @@ public:
     virtual ~FileSystem() = default;
 
     // The whole file in one buffer of its exact size. False when it cannot be opened or
-    // read whole (a file of 2 GiB or more counts as unreadable).
+    // read whole (a file of 2 GiB or more counts as unreadable); `out` may then be left empty.
     virtual bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) = 0;
     // ReadWholeFile that also tells the size and lastWrite GetFileInfo would (lastWrite -1 when
     // that is unknown), from the same opening where the system allows: under some systems every
