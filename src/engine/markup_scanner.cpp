@@ -157,10 +157,26 @@ public:
 private:
     std::int32_t Find(int i, const char* needle, std::int32_t p) {
         if (from_[i] < 0 || p < from_[i] || (pos_[i] >= 0 && pos_[i] < p)) {
-            pos_[i] = FindText(t_, t_.size, needle, p, kScopeAll);
+            pos_[i] = t_.width() == 1 && t_.data != nullptr && p >= 0 ? FindByStar(i, p)
+                                                                       : FindText(t_, t_.size, needle, p, kScopeAll);
             from_[i] = p;
         }
         return pos_[i];
+    }
+
+    // "/*" (i 0) or "*/" (i 1) at or after p in 8-bit text, found by its '*': pages hold many a '/'
+    // (every URL) and few a '*'.
+    std::int32_t FindByStar(int i, std::int32_t p) const {
+        const unsigned char* d = t_.data;
+        const std::int32_t size = t_.size;
+        for (std::int32_t r = p + (i == 0 ? 1 : 0); r < size; ++r) {
+            const void* star = std::memchr(d + r, '*', static_cast<std::size_t>(size - r));
+            if (star == nullptr) return -1;
+            r = static_cast<std::int32_t>(static_cast<const unsigned char*>(star) - d);
+            if (i == 0 && d[r - 1] == '/') return r - 1;
+            if (i == 1 && r + 1 < size && d[r + 1] == '/') return r;
+        }
+        return -1;
     }
 
     const Text& t_;
@@ -173,9 +189,9 @@ int InScriptComment(const Text& t, std::int32_t p, CommentMarks& marks) {
     if (p < 0) p = 0;
     // A "//" earlier on the same line.
     for (std::int32_t x = std::min(p, t.size) - w; x >= 0; x -= w) {
-        const unsigned char c = CharAt(t, x);
+        const unsigned char c = w == 1 ? t.data[x] : CharAt(t, x);
         if (c == '\n' || c == '\r') break;
-        if (c == '/' && CharAt(t, x + w) == '/') return 1;
+        if (c == '/' && (w == 1 ? x + 1 < t.size && t.data[x + 1] == '/' : CharAt(t, x + w) == '/')) return 1;
     }
     // Inside a block comment, or before one that is never closed.
     const std::int32_t a = marks.NextOpen(p);
