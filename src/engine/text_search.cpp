@@ -220,6 +220,22 @@ std::int32_t FindTag(const Text& t, const char* name, std::int32_t from) {
 }
 
 std::int32_t SkipToTagEnd(const Text& t, std::int32_t p) {
+    if (t.width() == 1 && t.data != nullptr) {
+        // Every walk over a page's tags ends each one here: 8-bit text is read in place.
+        const unsigned char* d = t.data;
+        const std::int32_t size = t.size;
+        if (p < 0 || p >= size) return -1;
+        for (std::int32_t q = p; q < size; ++q) {
+            const void* hit = std::memchr(d + q, '>', static_cast<std::size_t>(size - q));
+            if (hit == nullptr) return -1;
+            q = static_cast<std::int32_t>(static_cast<const unsigned char*>(hit) - d);
+            if (q + 1 < size && d[q + 1] == '=') continue;
+            std::int32_t r = q + 1;
+            while (r < size && IsControl(d[r])) ++r;
+            return r < size ? r : -1;
+        }
+        return -1;
+    }
     const Scan s(t);
     if (p < 0 || p >= s.limit) return -1;
     for (Pos q = s.Align(p); s.Has(q); q += s.w) {
