@@ -166,7 +166,7 @@ TagOpenings::TagOpenings(const Text& t) {
     }
 }
 
-std::size_t TagOpenings::IndexAt(std::int32_t p) const {
+std::size_t TagOpenings::Search(std::int32_t p) const {
     const std::size_t n = at_.size();
     std::size_t i = hint_ < n ? hint_ : n;
     const auto first = at_.begin();

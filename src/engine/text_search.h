@@ -36,14 +36,21 @@ class TagOpenings {
 public:
     static constexpr std::size_t kMaxKept = 1u << 16;
     explicit TagOpenings(const Text& t);
-    // The index of the first place kept at or after p; size() when none.
-    std::size_t IndexAt(std::int32_t p) const;
+    // The index of the first place kept at or after p; size() when none. Walks ask for the place
+    // they stand at or the next one: answered here without a search.
+    std::size_t IndexAt(std::int32_t p) const {
+        const std::size_t i = hint_;
+        if (i < at_.size() && at_[i] >= p && (i == 0 || at_[i - 1] < p)) return i;
+        if (i + 1 < at_.size() && at_[i] < p && at_[i + 1] >= p) return hint_ = i + 1;
+        return Search(p);
+    }
     std::size_t size() const { return at_.size(); }
     std::int32_t operator[](std::size_t i) const { return at_[i]; }
     // Where the places kept end: each one before it is kept; -1 when all are.
     std::int32_t unkeptFrom() const { return unkeptFrom_; }
 
 private:
+    std::size_t Search(std::int32_t p) const;
     std::vector<std::int32_t> at_;
     std::int32_t unkeptFrom_ = -1;
     mutable std::size_t hint_ = 0;
