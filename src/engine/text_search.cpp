@@ -518,22 +518,6 @@ std::int32_t ExtractValue(const Text& t, std::int32_t from, std::string* out, in
     if (from < 0 || from >= s.limit) return 0;
     const Pos w = s.w;
 
-    // The event pass measures the name of every tag: an unquoted 8-bit name is one run up to its end.
-    if (mode == kExtractEventTag && w == 1 && !IsQuote(s.d[from]) && !IsControl(s.d[from]) &&
-        !s.BackslashAnyQuote(from)) {
-        Pos q = from;
-        while (q < s.limit) {
-            const unsigned char c = s.d[q];
-            if (c <= ' ' || IsQuote(c) || c == '>' || s.BackslashAnyQuote(q)) break;
-            ++q;
-        }
-        if (q >= s.limit || q - from > kMaxValueChars) return 0;
-        const auto count = static_cast<std::int32_t>(q - from);
-        if (out) out->assign(reinterpret_cast<const char*>(s.d + from), static_cast<std::size_t>(count));
-        if (spanLen) *spanLen = count;
-        return count;
-    }
-
     Pos p = from;
     std::int32_t span = 0;
     std::int32_t quotes = 0;
