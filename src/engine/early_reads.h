@@ -1,17 +1,65 @@
-// What the Unicode pass found in the pages it read whole: their "saved from url" comments, so that the
-// saved-from pass need not open every page again (under some systems each opening is a round trip).
+// What the Unicode pass found in the files it read whole: their "saved from url" comments, so that the
+// saved-from pass need not open every page again, and the files themselves up to a budget, so that the
+// broken-links pass need not open them again either (under some systems each opening is a round trip).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "platform/file_system.h"
 
 namespace corvane {
 
 class EarlyReads {
 public:
+    EarlyReads(std::int32_t rows, std::size_t keepBytes)
+        : kept_(rows > 0 ? static_cast<std::size_t>(rows) : 0), room_(keepBytes) {}
+
+    // Keeps the file of `row` (its bytes moved out of `bytes`) while it fits in what is left of the budget.
+    // Once one does not fit none after it is kept: memory stays bounded, and a site larger than the
+    // budget is read again from there on. Called in the order of the rows, before any Take or Copy.
+    bool Keep(std::int32_t row, std::vector<unsigned char>& bytes, const FileInfo& info, std::uint64_t hash) {
+        if (full_.load(std::memory_order_relaxed) || row < 0 || static_cast<std::size_t>(row) >= kept_.size())
+            return false;
+        // What the buffer holds, not what it uses: a reused buffer may be larger than its file.
+        if (bytes.capacity() > room_) {
+            full_.store(true, std::memory_order_relaxed);
+            return false;
+        }
+        room_ -= bytes.capacity();
+        auto file = std::make_unique<Kept>();
+        file->bytes.swap(bytes);
+        file->info = info;
+        file->hash = hash;
+        kept_[static_cast<std::size_t>(row)] = std::move(file);
+        return true;
+    }
+    // No more files are kept: the Unicode pass may read the rest for their first bytes only.
+    bool full() const { return full_.load(std::memory_order_relaxed); }
+    // The file kept for `row`, moved out (and let go) by Take, copied by Copy; false when none is. Rows
+    // are distinct between threads, so several may call these at once.
+    bool Take(std::int32_t row, std::vector<unsigned char>& bytes, FileInfo& info, std::uint64_t& hash) {
+        if (!Copy(row, nullptr, info, hash)) return false;
+        std::unique_ptr<Kept>& kept = kept_[static_cast<std::size_t>(row)];
+        bytes.swap(kept->bytes);
+        kept.reset();
+        return true;
+    }
+    bool Copy(std::int32_t row, std::vector<unsigned char>* bytes, FileInfo& info, std::uint64_t& hash) const {
+        if (row < 0 || static_cast<std::size_t>(row) >= kept_.size() || !kept_[static_cast<std::size_t>(row)])
+            return false;
+        const Kept& kept = *kept_[static_cast<std::size_t>(row)];
+        if (bytes != nullptr) bytes->assign(kept.bytes.begin(), kept.bytes.end());
+        info = kept.info;
+        hash = kept.hash;
+        return true;
+    }
+
     struct SavedFrom {
         bool read = false;  // false: the pass skips the page (unreadable or empty)
         std::int8_t found = 0;
@@ -51,6 +99,16 @@ public:
     bool savedFromComplete = false;
 
 private:
+    // A file as the Unicode pass read it: big-endian UTF-16 turned round, its hash that of the bytes as read.
+    struct Kept {
+        std::vector<unsigned char> bytes;
+        FileInfo info;
+        std::uint64_t hash = 0;
+    };
+
+    std::vector<std::unique_ptr<Kept>> kept_;  // by row
+    std::size_t room_;
+    std::atomic<bool> full_{false};
     struct Note {
         bool noted = false;
         bool read = false;

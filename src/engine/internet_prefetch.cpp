@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/early_reads.h"
 #include "engine/markup_scanner.h"
 #include "engine/scan_ahead.h"
 
@@ -53,11 +54,12 @@ int PrefetchInternetUrls(EngineContext& ctx, FileSystem& fs, const FileScanners&
     }
     EngineContext scratchCtx{scratch, files, ctx.savedFrom, ctx.search, ctx.processing, quiet, ctx.rootPath,
                              false, &recorder};
+    scratchCtx.earlyReads = ctx.earlyReads;  // files kept by the Unicode pass are copied, not read
     // As in the broken-links pass: files read and scanned on several threads, played here in order,
     // so that the checks are started in the order met.
     std::unique_ptr<ScanAhead> ahead;
     if (ctx.search.jobs > 1 && scanners.scanAhead)
-        ahead = std::make_unique<ScanAhead>(scratchCtx, fs, scanners, ctx.search.jobs);
+        ahead = std::make_unique<ScanAhead>(scratchCtx, fs, scanners, ctx.search.jobs, true);
     std::vector<unsigned char> buffer;
     for (std::int32_t i = 0; i < rows; ++i) {
         const std::string& path = files.path(i);
@@ -67,13 +69,16 @@ int PrefetchInternetUrls(EngineContext& ctx, FileSystem& fs, const FileScanners&
         if (scanned != nullptr) {
             if (!scanned->read) continue;
             buffer.swap(scanned->bytes);
-        } else if (!fs.ReadWholeFile(path, buffer)) {
-            continue;
+        } else {
+            FileInfo info;
+            std::uint64_t hash = 0;
+            const bool kept = ctx.earlyReads != nullptr && ctx.earlyReads->Copy(i, &buffer, info, hash);
+            if (!kept && !fs.ReadWholeFile(path, buffer)) continue;
+            if (!kept && scratch.fileEncoding(static_cast<std::uint32_t>(i)) == kEncodingUtf16BE)
+                SwapByteOrder(buffer.data(), buffer.size());
         }
         if (buffer.empty()) continue;
         const auto file = static_cast<std::uint32_t>(i);
-        if (scanned == nullptr && scratch.fileEncoding(file) == kEncodingUtf16BE)
-            SwapByteOrder(buffer.data(), buffer.size());
         const FileScanner scan =
             kind == kPageFile ? scanners.page : kind == kScriptFile ? scanners.script : scanners.styleSheet;
         if (scan == nullptr) continue;

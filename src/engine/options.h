@@ -2,6 +2,7 @@
 // (settings/option_table.def says where each is stored and shown).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace corvane {
@@ -22,6 +23,9 @@ struct SearchOptions {
     int maxRequests = 64;
     int maxRequestsPerHost = 8;
     int jobs = 1;  // files read and scanned at once (the programs give DefaultScanJobs())
+    // Bytes of the files read by the first passes kept for the broken-links pass, which then opens them
+    // no more; past it files are read again.
+    std::size_t keepBytes = std::size_t{32} << 20;
     bool checkFragments = false;          // "Check #&fragments of local links"
 };
 

@@ -4,6 +4,7 @@
 #include <exception>
 #include <utility>
 
+#include "engine/early_reads.h"
 #include "engine/markup_scanner.h"
 
 namespace corvane {
@@ -16,7 +17,7 @@ constexpr std::size_t kMaxBytesAhead = 64u << 20;
 
 }  // namespace
 
-ScanAhead::ScanAhead(EngineContext& ctx, FileSystem& fs, const FileScanners& scanners, int jobs)
+ScanAhead::ScanAhead(EngineContext& ctx, FileSystem& fs, const FileScanners& scanners, int jobs, bool copyKept)
     : ScanAhead(ctx, fs, jobs, [](const std::string& path) { return ProcessableKind(path) != kNotProcessable; },
                 [scanners](EngineContext& scanCtx, File& file, std::uint32_t row, const std::string& path) {
                     const FileKind kind = ProcessableKind(path);
@@ -26,11 +27,13 @@ ScanAhead::ScanAhead(EngineContext& ctx, FileSystem& fs, const FileScanners& sca
                     if (scan == nullptr) return;
                     scan(scanCtx, file.bytes.data(), static_cast<std::int32_t>(file.bytes.size()), path, row);
                     file.scanned = true;
-                }) {}
+                }) {
+    copyKept_ = copyKept;
+}
 
 ScanAhead::ScanAhead(EngineContext& ctx, FileSystem& fs, int jobs, const std::function<bool(const std::string&)>& takes,
-                     Scan scan, bool detectEncodings)
-    : ctx_(ctx), fs_(fs), scan_(std::move(scan)), detect_(detectEncodings) {
+                     Scan scan, bool detectEncodings, std::function<bool(const std::string&)> whole)
+    : ctx_(ctx), fs_(fs), scan_(std::move(scan)), detect_(detectEncodings), whole_(std::move(whole)) {
     for (std::int32_t i = 0; i < ctx.files.size(); ++i) {
         if (!takes(ctx.files.path(i))) continue;
         rows_.push_back(i);
@@ -107,16 +110,30 @@ void ScanAhead::Fill(File& file, std::size_t position, LinkTable& scratch, FileL
     file.scanned = false;
     file.record.Clear();
     file.info = FileInfo();
+    file.marked = -1;
     const std::int32_t row = rows_[position];
     std::uint8_t encoding = encodings_[position];
-    file.read = fs_.ReadWholeFileAndInfo(paths_[position], file.bytes, file.info);
-    if (!file.read) {
+    EarlyReads* early = ctx_.earlyReads;
+    if (detect_ && early != nullptr && early->full() && !(whole_ && whole_(paths_[position]))) {
+        file.read = false;
         file.bytes.clear();
+        file.marked = fs_.ReadFirstBytes(paths_[position], file.mark, 2);
         return;
     }
-    file.hash = ContentHash(file.bytes.data(), file.bytes.size());
+    const bool kept = !detect_ && early != nullptr &&
+                      (copyKept_ ? early->Copy(row, &file.bytes, file.info, file.hash)
+                                 : early->Take(row, file.bytes, file.info, file.hash));
+    if (!kept) {
+        file.read = fs_.ReadWholeFileAndInfo(paths_[position], file.bytes, file.info);
+        if (!file.read) {
+            file.bytes.clear();
+            return;
+        }
+        file.hash = ContentHash(file.bytes.data(), file.bytes.size());
+    }
+    file.read = true;
     if (detect_) encoding = EncodingOfFirstBytes(file.bytes.data(), file.bytes.size());
-    if (encoding == kEncodingUtf16BE) SwapByteOrder(file.bytes.data(), file.bytes.size());
+    if (encoding == kEncodingUtf16BE && !kept) SwapByteOrder(file.bytes.data(), file.bytes.size());
     file.encoding = encoding;
     if (file.bytes.empty()) return;
     scratch.setFileEncoding(static_cast<std::uint32_t>(row), encoding);

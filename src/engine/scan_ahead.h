@@ -31,6 +31,10 @@ public:
         std::uint8_t encoding = 0;  // the one the scan read it in
         std::size_t position = static_cast<std::size_t>(-1);  // in the order of processable rows
         std::size_t counted = 0;  // bytes it adds to what is held ahead
+        // Not read whole because no more files could be kept: its first bytes (how many in marked, -1 when
+        // it could not be opened), as the Unicode pass reads them.
+        int marked = -1;
+        unsigned char mark[2] = {0, 0};
     };
 
     // Notes the scan of one file: scanCtx has the file's encoding, a host that notes what it is
@@ -40,11 +44,13 @@ public:
     // The rows whose path `takes` accepts, scanned with `scan`. ctx must not change its options,
     // rows, encodings or saved-from addresses while this lives; with jobs below 1 no thread is started
     // and TakeNext reads each file itself. With detectEncodings each file's
-    // encoding comes from its first bytes, as the Unicode pass tells it, instead of from ctx.
+    // encoding comes from its first bytes, as the Unicode pass tells it, instead of from ctx; once
+    // ctx.earlyReads keeps no more files, a file that `whole` does not accept is read for those bytes only.
     ScanAhead(EngineContext& ctx, FileSystem& fs, int jobs, const std::function<bool(const std::string&)>& takes,
-              Scan scan, bool detectEncodings = false);
-    // The broken-links pass: every processable file, with its kind's scanner.
-    ScanAhead(EngineContext& ctx, FileSystem& fs, const FileScanners& scanners, int jobs);
+              Scan scan, bool detectEncodings = false, std::function<bool(const std::string&)> whole = nullptr);
+    // The broken-links pass: every processable file, with its kind's scanner. A file kept by
+    // ctx.earlyReads is not read again: it is taken from there (copied with copyKept).
+    ScanAhead(EngineContext& ctx, FileSystem& fs, const FileScanners& scanners, int jobs, bool copyKept = false);
     ~ScanAhead();
     ScanAhead(const ScanAhead&) = delete;
     ScanAhead& operator=(const ScanAhead&) = delete;
@@ -61,6 +67,8 @@ private:
     FileSystem& fs_;
     Scan scan_;
     bool detect_;
+    std::function<bool(const std::string&)> whole_;
+    bool copyKept_ = false;
     std::vector<std::int32_t> rows_;         // the processable rows in order
     std::vector<std::string> paths_;         // theirs, copied: the pass marks rows while workers read
     std::vector<std::uint8_t> encodings_;

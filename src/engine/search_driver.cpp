@@ -99,40 +99,46 @@ int CountingPass(EngineContext& ctx, SearchState& state) {
 
 int UnicodePass(EngineContext& ctx, FileSystem& fs) {
     ctx.host.AddLogLine(">> Finding Unicode files ... ", false);
-    // Pages read whole (on worker threads with several jobs) when they are to be searched for their
-    // "saved from url" comment: that is done on the way, and the saved-from pass opens none of them again.
+    // Files read whole (on worker threads with several jobs) and kept, up to a budget, for the
+    // broken-links pass; pages searched for their "saved from url" comment on the way, so that the
+    // saved-from pass opens none of them again.
     std::unique_ptr<ScanAhead> ahead;
     EarlyReads* early = ctx.earlyReads;
-    if (early != nullptr && ctx.search.searchSavedFromUrl) {
-        // One job: the pass reads them itself, which still spares the saved-from pass its openings.
+    const bool savedFrom = early != nullptr && ctx.search.searchSavedFromUrl;
+    if (early != nullptr) {
+        // One job: the pass reads them itself, which still spares the later passes their openings.
+        const auto searched = [savedFrom](const std::string& path) { return savedFrom && IsPage(path); };
         ahead = std::make_unique<ScanAhead>(
-            ctx, fs, ctx.search.jobs > 1 ? ctx.search.jobs : 0, IsPage,
-            [](EngineContext& scanCtx, ScanAhead::File& file, std::uint32_t row, const std::string&) {
-                NoteSavedFromUrl(scanCtx, file, row);
+            ctx, fs, ctx.search.jobs > 1 ? ctx.search.jobs : 0, IsProcessable,
+            [searched](EngineContext& scanCtx, ScanAhead::File& file, std::uint32_t row, const std::string& path) {
+                if (searched(path)) NoteSavedFromUrl(scanCtx, file, row);
             },
-            true);
+            true, searched);
     }
     std::int32_t found = 0;
     for (std::int32_t i = 0; i < ctx.files.size(); ++i) {
         const std::string& path = ctx.files.path(i);
         if (IsProcessable(path)) {
             std::uint8_t encoding = kEncoding8Bit;
-            ScanAhead::File* read = ahead && IsPage(path) ? &ahead->TakeNext() : nullptr;
+            ScanAhead::File* read = ahead ? &ahead->TakeNext() : nullptr;
+            const bool searched = savedFrom && IsPage(path);
             if (read != nullptr && read->read) {
                 encoding = read->encoding;
-                early->NoteSavedFrom(i, SavedFromFinding(*read));
+                if (searched) early->NoteSavedFrom(i, SavedFromFinding(*read));
+                early->Keep(i, read->bytes, read->info, read->hash);
             } else {
                 // Not read whole (or too large to be): its first two bytes as the sequential pass reads them.
                 unsigned char mark[2] = {0, 0};
-                if (fs.ReadFirstBytes(path, mark, 2) == 2) encoding = EncodingOfFirstBytes(mark, 2);
-                if (read != nullptr) early->NoteSavedFrom(i, EarlyReads::SavedFrom());
+                const int marked = read != nullptr && read->marked >= 0 ? read->marked : fs.ReadFirstBytes(path, mark, 2);
+                if (marked == 2) encoding = EncodingOfFirstBytes(read != nullptr && read->marked >= 0 ? read->mark : mark, 2);
+                if (searched) early->NoteSavedFrom(i, EarlyReads::SavedFrom());
             }
             ctx.links.setFileEncoding(static_cast<std::uint32_t>(i), encoding);
             if (encoding != kEncoding8Bit) ++found;
         }
         if (ctx.host.PumpMessages() == kPollStop) return -1;
     }
-    if (ahead) early->savedFromComplete = true;
+    if (savedFrom) early->savedFromComplete = true;
     ctx.host.AddLogLine(std::to_string(found) + " file(s) found", true);
     // A name that is no UTF-8 (possible outside Windows) is matched as its Windows-1252 reading and written
     // byte for byte.
@@ -196,7 +202,7 @@ int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state
             buffer.swap(scanned->bytes);
             info = scanned->info;
             hash = scanned->hash;
-        } else {
+        } else if (ctx.earlyReads == nullptr || !ctx.earlyReads->Take(i, buffer, info, hash)) {
             if (!(stamps != nullptr ? fs.ReadWholeFileAndInfo(path, buffer, info) : fs.ReadWholeFile(path, buffer)))
                 continue;
             hash = ContentHash(buffer.data(), buffer.size());
@@ -252,11 +258,12 @@ int RunSearch(EngineContext& ctx, FileSystem& fs, SearchState& state, const File
     if (ctx.files.size() > kMaxSearchFiles) return kSearchTooManyFiles;
 
     bool stopped = false;
-    // The Unicode pass reads the pages whole ahead and finds their saved-from comments on the way
-    // (files are read ahead only when they can be scanned ahead).
+    // The Unicode pass reads the files whole ahead, keeps them up to a budget for the broken-links pass
+    // and finds the pages' saved-from comments on the way (files are read ahead only when they can be
+    // scanned ahead).
     std::unique_ptr<EarlyReads> early;
-    if (state.rootPath.empty() && ctx.search.searchSavedFromUrl && scanners.scanAhead)
-        early = std::make_unique<EarlyReads>();
+    if (state.rootPath.empty() && scanners.scanAhead)
+        early = std::make_unique<EarlyReads>(ctx.files.size(), ctx.search.keepBytes);
     struct Keeping {
         EngineContext& ctx;
         ~Keeping() { ctx.earlyReads = nullptr; }

@@ -94,11 +94,12 @@ struct Outcome {
     std::vector<std::string> rows;
 };
 
-// jobs 0: the reference, every pass reading its own files one after another.
+// jobs 0: the reference, every pass reading its own files one after another (none kept between passes).
 Outcome Search(TempTree& tree, int jobs, int variant, std::int32_t stopAtPoll) {
     EngineParts<RecordingHost> e;
     e.search.checkInternetUrls = false;
     e.search.jobs = jobs > 0 ? jobs : 1;
+    if (jobs != 2) e.search.keepBytes = 1500;  // a few files kept by the first pass, the others read again
     FileScanners scanners = MarkupScanners();
     scanners.scanAhead = jobs > 0;
     e.search.searchScriptsByTagNames = variant == 1;
