@@ -54,7 +54,7 @@ ScanAhead::ScanAhead(EngineContext& ctx, FileSystem& fs, int jobs, const std::fu
 
 ScanAhead::~ScanAhead() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<SyncLock> lock(lock_);
         stopping_ = true;
     }
     room_.notify_all();
@@ -82,7 +82,7 @@ bool ScanAhead::RoomForRun() const {
 void ScanAhead::Work() {
     LinkTable scratch;  // gives the scanners the file's encoding; nothing is queued in it
     FileList noRows;
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<SyncLock> lock(lock_);
     for (;;) {
         if (!stopping_ && next_ < rows_.size() && !MayStart(next_)) {
             if (passWaiting_ && PassMayGo()) ready_.notify_one();
@@ -144,7 +144,7 @@ void ScanAhead::Fill(File& file, std::size_t position, LinkTable& scratch, FileL
 }
 
 ScanAhead::File& ScanAhead::TakeNext() {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<SyncLock> lock(lock_);
     if (started_) {
         // The file played before is let go: its place in the ring may be filled again.
         File& played = *ring_[wanted_ % ring_.size()];

@@ -2,12 +2,10 @@
 // plays each file's noted scan in the file list's order.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +14,7 @@
 #include "engine/scan_record.h"
 #include "engine/search_driver.h"
 #include "platform/file_system.h"
+#include "platform/thread_sync.h"
 
 namespace corvane {
 
@@ -79,9 +78,9 @@ private:
     bool PassMayGo() const;
     bool RoomForRun() const;
 
-    std::mutex mutex_;
-    std::condition_variable ready_;  // the pass waits on it
-    std::condition_variable room_;   // idle workers wait on it
+    SyncLock lock_;
+    SyncCondition ready_;  // the pass waits on it
+    SyncCondition room_;   // idle workers wait on it
     bool passWaiting_ = false;
     std::size_t workersWaiting_ = 0;
     std::size_t run_ = 1;  // files that make a run
