@@ -170,8 +170,7 @@ fi
 
 # Memory: the program's own size (a fix of a one-page site) plus the largest file plus the change table. The
 # table is estimated from the planted links (every record keeps its URL, its replacement and a few numbers) and
-# the file list from the paths; the allowance doubles that for the allocator and adds 4 MiB, and the files the
-# search keeps between its first passes and the last (32 MiB at most: the engine's keepBytes).
+# the file list from the paths; the allowance doubles that for the allocator and adds 4 MiB.
 base_rss=0
 if "$gen" "$tmp/tiny" --pages 1 --seed "$seed" >/dev/null 2>&1; then
     bench_measure "$tmp/tiny.err" "$cli" fix --no-check-internet-urls "${extra[@]}" "$tmp/tiny"
@@ -179,13 +178,11 @@ if "$gen" "$tmp/tiny" --pages 1 --seed "$seed" >/dev/null 2>&1; then
 fi
 table=$(awk -F'\t' '!/^#/ { s += 2 * length($2) + 64 } END { printf "%d", s }' "$site.planted.txt")
 paths=$(find "$site" -type f -printf '%p\n' | awk '{ s += length($0) + 32 } END { printf "%d", s }')
-kept=$(find "$site" -type f \( -iname '*.htm' -o -iname '*.html' -o -iname '*.shtml' -o -iname '*.js' -o -iname '*.css' \) \
-       -printf '%s\n' | awk -v most=$((32 << 20)) '{ s += $1 } END { printf "%d", s < most ? s : most }')
-awk -v base="$base_rss" -v peak="$fix_rss" -v largest="$largest" -v table="$table" -v paths="$paths" -v kept="$kept" 'BEGIN {
-    grown = (peak - base) * 1024; bound = 2 * (largest + table + paths) + 4 * 1048576 + kept
+awk -v base="$base_rss" -v peak="$fix_rss" -v largest="$largest" -v table="$table" -v paths="$paths" 'BEGIN {
+    grown = (peak - base) * 1024; bound = 2 * (largest + table + paths) + 4 * 1048576
     printf "memory: peak %.1f MiB, %.1f MiB above a one-page fix; largest file %.1f KiB + change table ~%.1f MiB" \
-           " + file list ~%.1f MiB + files kept between passes %.1f MiB -> allowance %.1f MiB: %s\n",
-           peak / 1024, grown / 1048576, largest / 1024, table / 1048576, paths / 1048576, kept / 1048576, bound / 1048576,
+           " + file list ~%.1f MiB -> allowance %.1f MiB: %s\n",
+           peak / 1024, grown / 1048576, largest / 1024, table / 1048576, paths / 1048576, bound / 1048576,
            grown <= bound ? "within" : "ABOVE (is something kept per file?)"
     exit grown > bound
 }' || status=1

@@ -132,6 +132,7 @@ std::string UsageLine(const std::string& left, const std::string& help) {
 bool ParseCliArgs(const std::vector<std::string>& args, CliArgs& out, std::string& error) {
     out = CliArgs();
     out.search.jobs = DefaultScanJobs();
+    out.search.keepBytes = DefaultKeptBytes();
     if (args.empty()) {
         error = "no command given (try --help)";
         return false;

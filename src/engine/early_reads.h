@@ -18,7 +18,7 @@ namespace corvane {
 class EarlyReads {
 public:
     EarlyReads(std::int32_t rows, std::size_t keepBytes)
-        : kept_(rows > 0 ? static_cast<std::size_t>(rows) : 0), room_(keepBytes) {}
+        : kept_(rows > 0 && keepBytes > 0 ? static_cast<std::size_t>(rows) : 0), room_(keepBytes), full_(keepBytes == 0) {}
 
     // Keeps the file of `row` (its bytes moved out of `bytes`) while it fits in what is left of the budget.
     // Once one does not fit none after it is kept: memory stays bounded, and a site larger than the
@@ -108,7 +108,7 @@ private:
 
     std::vector<std::unique_ptr<Kept>> kept_;  // by row
     std::size_t room_;
-    std::atomic<bool> full_{false};
+    std::atomic<bool> full_;
     struct Note {
         bool noted = false;
         bool read = false;

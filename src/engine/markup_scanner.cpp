@@ -292,14 +292,23 @@ std::int32_t EventTagNameLength(const Text& t, std::int32_t p) {
     return q >= t.size || q - p > kMaxValueChars ? 0 : q - p;
 }
 
+// A list kept from one file to the next is let go when a large file made it larger than an ordinary
+// page needs, so that it is not held for the rest of the search.
+template <typename T>
+void LetGoIfLarge(std::vector<T>& list) {
+    if (list.capacity() * sizeof(T) > (std::size_t{1} << 20)) std::vector<T>().swap(list);
+}
+
 // The event pass: URLs by protocol name inside the values of event attributes of every tag.
 // Counts the changes queued in total; returns 0, -1 on ESC, or the processor's negative stop.
 int ScanEventAttributes(EngineContext& ctx, const Text& t, std::uint32_t file, const ScriptRegions& regions,
                         bool insideScripts, int& total) {
     const std::int32_t w = t.width();
     std::int32_t p = 0;
-    std::vector<AttributeName> names;
-    std::vector<std::pair<std::size_t, std::size_t>> events;  // (event, name) pairs
+    static thread_local std::vector<AttributeName> names;  // kept from one file to the next, as ScanTags' lists
+    static thread_local std::vector<std::pair<std::size_t, std::size_t>> events;  // (event, name) pairs
+    LetGoIfLarge(names);
+    LetGoIfLarge(events);
     for (;;) {
         p = insideScripts ? FindTag(t, "", p) : FindTagOutsideScripts(t, regions, p, "");
         if (p < 0) return 0;
@@ -596,7 +605,10 @@ int ScanTags(EngineContext& ctx, const Text& t, std::uint32_t file, const Script
     OperationHost& host = ctx.host;
     const std::int32_t w = t.width();
     int total = 0;
-    PassVisits visits;
+    // Kept by each thread from one file to the next: scanning allocates next to nothing, and under
+    // some systems every thread's allocations wait on one lock.
+    static thread_local PassVisits visits;
+    for (std::vector<std::int32_t>& tags : visits.tags) LetGoIfLarge(tags);
     CollectPassVisits(t, regions, insideScripts, visits);
     for (int pass = 0; pass < kTagPassCount; ++pass) {
         host.SetFileProgress(k, range);
@@ -645,7 +657,11 @@ int ScanPage(EngineContext& ctx, const unsigned char* buffer, std::int32_t size,
     const std::int32_t w = t.width();
 
     const bool insideScripts = ctx.search.searchScriptsByTagNames;
-    ScriptRegions regions;
+    static thread_local ScriptRegions regions;  // kept from one page to the next, as ScanTags' lists
+    LetGoIfLarge(regions.scriptStarts);
+    LetGoIfLarge(regions.scriptEnds);
+    regions.scriptStarts.clear();
+    regions.scriptEnds.clear();
     if (!insideScripts) CollectScriptRegions(t, regions);
     auto findTag = [&](std::int32_t from, const char* name) {
         return insideScripts ? FindTag(t, name, from) : FindTagOutsideScripts(t, regions, from, name);
@@ -653,7 +669,9 @@ int ScanPage(EngineContext& ctx, const unsigned char* buffer, std::int32_t size,
 
     // The attributes of today's markup and the page's <base> come from one walk, taken before the
     // tag passes so that the base counts for every URL of the page.
-    std::vector<FoundUrl> modern;
+    static thread_local std::vector<FoundUrl> modern;  // kept from one page to the next, as ScanTags' lists
+    LetGoIfLarge(modern);
+    modern.clear();
     std::string baseHref;
     bool hasBase = false;
     FindModernUrls(t, insideScripts ? nullptr : &regions, modern, &baseHref, &hasBase);

@@ -24,8 +24,8 @@ struct SearchOptions {
     int maxRequestsPerHost = 8;
     int jobs = 1;  // files read and scanned at once (the programs give DefaultScanJobs())
     // Bytes of the files read by the first passes kept for the broken-links pass, which then opens them
-    // no more; past it files are read again.
-    std::size_t keepBytes = std::size_t{32} << 20;
+    // no more; past it files are read again (the programs give DefaultKeptBytes()).
+    std::size_t keepBytes = 0;
     bool checkFragments = false;          // "Check #&fragments of local links"
 };
 

@@ -262,7 +262,7 @@ int RunSearch(EngineContext& ctx, FileSystem& fs, SearchState& state, const File
     // and finds the pages' saved-from comments on the way (files are read ahead only when they can be
     // scanned ahead).
     std::unique_ptr<EarlyReads> early;
-    if (state.rootPath.empty() && scanners.scanAhead)
+    if (state.rootPath.empty() && scanners.scanAhead && (ctx.search.searchSavedFromUrl || ctx.search.keepBytes > 0))
         early = std::make_unique<EarlyReads>(ctx.files.size(), ctx.search.keepBytes);
     struct Keeping {
         EngineContext& ctx;

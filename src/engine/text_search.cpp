@@ -155,7 +155,14 @@ Text MakeText(const void* data, std::int32_t size, std::uint8_t encoding) {
 
 unsigned char CharAt(const Text& t, std::int32_t pos) { return Scan(t).At(pos); }
 
+namespace {
+// The places of the last page a thread scanned, their room taken by the next page's.
+thread_local std::vector<std::int32_t> spareOpenings;
+}  // namespace
+
 TagOpenings::TagOpenings(const Text& t) {
+    at_.swap(spareOpenings);
+    at_.clear();
     const Scan s(t);
     for (Pos p = NextOpenBracket(s, 0); p >= 0; p = NextOpenBracket(s, p + s.w)) {
         if (at_.size() == kMaxKept) {
@@ -164,6 +171,10 @@ TagOpenings::TagOpenings(const Text& t) {
         }
         at_.push_back(static_cast<std::int32_t>(p));
     }
+}
+
+TagOpenings::~TagOpenings() {
+    if (at_.capacity() > spareOpenings.capacity()) at_.swap(spareOpenings);
 }
 
 std::size_t TagOpenings::Search(std::int32_t p) const {

@@ -36,6 +36,9 @@ class TagOpenings {
 public:
     static constexpr std::size_t kMaxKept = 1u << 16;
     explicit TagOpenings(const Text& t);
+    ~TagOpenings();
+    TagOpenings(const TagOpenings&) = delete;
+    TagOpenings& operator=(const TagOpenings&) = delete;
     // The index of the first place kept at or after p; size() when none. Walks ask for the place
     // they stand at or the next one: answered here without a search.
     std::size_t IndexAt(std::int32_t p) const {

@@ -58,6 +58,11 @@ inline bool SizeReadBuffer(std::vector<unsigned char>& out, std::size_t size) {
     return true;
 }
 
+// How many bytes of files read once a search keeps so as not to open them again. Where each opening is
+// costly (a round trip through file system filters or another process) that is worth memory; where a
+// second read comes cheaply from the system's cache, keeping them only costs memory, and nothing is kept.
+std::size_t DefaultKeptBytes();
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;

@@ -99,7 +99,8 @@ Outcome Search(TempTree& tree, int jobs, int variant, std::int32_t stopAtPoll) {
     EngineParts<RecordingHost> e;
     e.search.checkInternetUrls = false;
     e.search.jobs = jobs > 0 ? jobs : 1;
-    if (jobs != 2) e.search.keepBytes = 1500;  // a few files kept by the first pass, the others read again
+    // Every file kept by the first pass, a few (the others read again), or none.
+    e.search.keepBytes = jobs == 1 ? 1500 : jobs == 2 ? std::size_t{1} << 20 : 0;
     FileScanners scanners = MarkupScanners();
     scanners.scanAhead = jobs > 0;
     e.search.searchScriptsByTagNames = variant == 1;

@@ -127,6 +127,8 @@ void FillInfo(const struct stat& st, FileInfo& info) {
 
 }  // namespace
 
+std::size_t DefaultKeptBytes() { return 0; }
+
 PosixFileSystem::PosixFileSystem() { drives_['Z'] = ""; }
 
 void PosixFileSystem::MapDrive(char letter, const std::string& hostFolder) {

@@ -9,7 +9,7 @@ struct SyncLock::Impl {
     std::mutex mutex;
 };
 struct SyncCondition::Impl {
-    std::condition_variable_any condition;
+    std::condition_variable condition;
 };
 
 SyncLock::SyncLock() : impl_(new Impl) {}
@@ -19,7 +19,12 @@ void SyncLock::unlock() { impl_->mutex.unlock(); }
 
 SyncCondition::SyncCondition() : impl_(new Impl) {}
 SyncCondition::~SyncCondition() = default;
-void SyncCondition::wait(std::unique_lock<SyncLock>& lock) { impl_->condition.wait(lock); }
+void SyncCondition::wait(std::unique_lock<SyncLock>& lock) {
+    // The standard condition waits on the standard lock only: the one inside is lent to it.
+    std::unique_lock<std::mutex> inner(lock.mutex()->impl_->mutex, std::adopt_lock);
+    impl_->condition.wait(inner);
+    inner.release();
+}
 void SyncCondition::notify_one() { impl_->condition.notify_one(); }
 void SyncCondition::notify_all() { impl_->condition.notify_all(); }
 

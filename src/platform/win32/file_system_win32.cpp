@@ -147,6 +147,8 @@ std::string SystemMessage(DWORD error) {
 
 }  // namespace
 
+std::size_t DefaultKeptBytes() { return std::size_t{32} << 20; }
+
 bool Win32FileSystem::ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) {
     FileInfo info;
     return ReadWholeFileAndInfo(path, out, info);

@@ -72,6 +72,7 @@ void SearchPage::Start() {
     RunLocked(EditGroup::Restore, [&] {
         SearchOptions search = ReadSearchOptions();
         search.jobs = DefaultScanJobs();
+        search.keepBytes = DefaultKeptBytes();
         const ProcessingOptions processing = ReadProcessingOptions();
         internet_->SetLimits(LimitsOf(search));
         EngineContext ctx{w.links, w.files, w.savedFrom, search, processing, *host_, w.search.rootPath,
