@@ -17,6 +17,7 @@ namespace corvane {
 class EarlyReads;
 class FragmentCheck;
 struct ScanRecord;
+struct ScanScratch;
 
 class InternetUrlChecker {
 public:
@@ -65,6 +66,7 @@ struct EngineContext {
     FragmentCheck* fragments = nullptr;         // set by the broken-links pass when #fragments are checked
     ScanRecord* recording = nullptr;            // set while a file is scanned ahead: URLs are noted, not processed
     EarlyReads* earlyReads = nullptr;           // set by the search while the Unicode pass's findings are kept
+    ScanScratch* scratch = nullptr;             // lent by whoever scans file after file
     // The texts of the URL at hand, kept from one URL to the next for their buffers.
     std::string urlRaw;
     std::string urlDecoded;

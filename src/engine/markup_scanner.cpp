@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "engine/find_byte.h"
 #include "engine/link_table.h"
 #include "engine/modern_tags.h"
 #include "engine/scan_record.h"
@@ -170,7 +171,7 @@ private:
         const unsigned char* d = t_.data;
         const std::int32_t size = t_.size;
         for (std::int32_t r = p + (i == 0 ? 1 : 0); r < size; ++r) {
-            const void* star = std::memchr(d + r, '*', static_cast<std::size_t>(size - r));
+            const void* star = FindByte(d + r, '*', static_cast<std::size_t>(size - r));
             if (star == nullptr) return -1;
             r = static_cast<std::int32_t>(static_cast<const unsigned char*>(star) - d);
             if (i == 0 && d[r - 1] == '/') return r - 1;
@@ -292,12 +293,15 @@ std::int32_t EventTagNameLength(const Text& t, std::int32_t p) {
     return q >= t.size || q - p > kMaxValueChars ? 0 : q - p;
 }
 
-// A list kept from one file to the next is let go when a large file made it larger than an ordinary
-// page needs, so that it is not held for the rest of the search.
-template <typename T>
-void LetGoIfLarge(std::vector<T>& list) {
-    if (list.capacity() * sizeof(T) > (std::size_t{1} << 20)) std::vector<T>().swap(list);
-}
+// The lists of the scan at hand: those the context lends when it scans file after file, else the
+// scan's own.
+struct ScanLists {
+    ScanScratch own;
+    ScanScratch& get;
+    explicit ScanLists(EngineContext& ctx) : get(ctx.scratch != nullptr ? *ctx.scratch : own) {}
+    ScanLists(const ScanLists&) = delete;
+    ScanLists& operator=(const ScanLists&) = delete;
+};
 
 // The event pass: URLs by protocol name inside the values of event attributes of every tag.
 // Counts the changes queued in total; returns 0, -1 on ESC, or the processor's negative stop.
@@ -305,10 +309,9 @@ int ScanEventAttributes(EngineContext& ctx, const Text& t, std::uint32_t file, c
                         bool insideScripts, int& total) {
     const std::int32_t w = t.width();
     std::int32_t p = 0;
-    static thread_local std::vector<AttributeName> names;  // kept from one file to the next, as ScanTags' lists
-    static thread_local std::vector<std::pair<std::size_t, std::size_t>> events;  // (event, name) pairs
-    LetGoIfLarge(names);
-    LetGoIfLarge(events);
+    const ScanLists lists(ctx);
+    std::vector<AttributeName>& names = lists.get.names;
+    std::vector<std::pair<std::size_t, std::size_t>>& events = lists.get.events;  // (event, name) pairs
     for (;;) {
         p = insideScripts ? FindTag(t, "", p) : FindTagOutsideScripts(t, regions, p, "");
         if (p < 0) return 0;
@@ -605,10 +608,8 @@ int ScanTags(EngineContext& ctx, const Text& t, std::uint32_t file, const Script
     OperationHost& host = ctx.host;
     const std::int32_t w = t.width();
     int total = 0;
-    // Kept by each thread from one file to the next: scanning allocates next to nothing, and under
-    // some systems every thread's allocations wait on one lock.
-    static thread_local PassVisits visits;
-    for (std::vector<std::int32_t>& tags : visits.tags) LetGoIfLarge(tags);
+    const ScanLists lists(ctx);
+    PassVisits& visits = lists.get.visits;
     CollectPassVisits(t, regions, insideScripts, visits);
     for (int pass = 0; pass < kTagPassCount; ++pass) {
         host.SetFileProgress(k, range);
@@ -646,20 +647,38 @@ int ScanTags(EngineContext& ctx, const Text& t, std::uint32_t file, const Script
     return total;
 }
 
+namespace {
+
+template <typename T>
+void LetGoIfLarge(std::vector<T>& list) {
+    if (list.capacity() * sizeof(T) > (std::size_t{1} << 20)) std::vector<T>().swap(list);
+}
+
+}  // namespace
+
+void ScanScratch::LetGoOfLarge() {
+    for (std::vector<std::int32_t>& tags : visits.tags) LetGoIfLarge(tags);
+    LetGoIfLarge(openings);
+    LetGoIfLarge(regions.scriptStarts);
+    LetGoIfLarge(regions.scriptEnds);
+    LetGoIfLarge(modern);
+    LetGoIfLarge(names);
+    LetGoIfLarge(events);
+}
+
 int ScanPage(EngineContext& ctx, const unsigned char* buffer, std::int32_t size, const std::string& path,
              std::uint32_t file) {
     OperationHost& host = ctx.host;
     host.AddLogLine(FileLogLine(path, size), false);
     Text t = WholeText(buffer, size, ctx.links.fileEncoding(file));
+    const ScanLists lists(ctx);
     // A page is walked tag by tag many times over: its tags are found once.
-    const TagOpenings openings(t);
+    const TagOpenings openings(t, &lists.get.openings);
     t.openings = &openings;
     const std::int32_t w = t.width();
 
     const bool insideScripts = ctx.search.searchScriptsByTagNames;
-    static thread_local ScriptRegions regions;  // kept from one page to the next, as ScanTags' lists
-    LetGoIfLarge(regions.scriptStarts);
-    LetGoIfLarge(regions.scriptEnds);
+    ScriptRegions& regions = lists.get.regions;
     regions.scriptStarts.clear();
     regions.scriptEnds.clear();
     if (!insideScripts) CollectScriptRegions(t, regions);
@@ -669,8 +688,7 @@ int ScanPage(EngineContext& ctx, const unsigned char* buffer, std::int32_t size,
 
     // The attributes of today's markup and the page's <base> come from one walk, taken before the
     // tag passes so that the base counts for every URL of the page.
-    static thread_local std::vector<FoundUrl> modern;  // kept from one page to the next, as ScanTags' lists
-    LetGoIfLarge(modern);
+    std::vector<FoundUrl>& modern = lists.get.modern;
     modern.clear();
     std::string baseHref;
     bool hasBase = false;

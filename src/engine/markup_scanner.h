@@ -3,9 +3,11 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/engine_context.h"
+#include "engine/modern_tags.h"
 #include "engine/text_search.h"
 
 namespace corvane {
@@ -32,6 +34,20 @@ void CollectPassVisitsByPasses(const Text& t, const ScriptRegions& regions, bool
 
 // Fills both lists from the whole text; each stops growing at kCapacity entries.
 void CollectScriptRegions(const Text& t, ScriptRegions& regions);
+
+// A scan's working lists, lent through EngineContext::scratch by whoever scans file after file, so that
+// scanning a page allocates next to nothing (under some systems all threads' allocations wait on one lock).
+struct ScanScratch {
+    std::vector<std::int32_t> openings;
+    ScriptRegions regions;
+    PassVisits visits;
+    std::vector<FoundUrl> modern;
+    std::vector<AttributeName> names;
+    std::vector<std::pair<std::size_t, std::size_t>> events;
+    // Between two files: a list a large file made larger than an ordinary page needs is let go, so that
+    // it is not held for the rest of the search.
+    void LetGoOfLarge();
+};
 
 // Next tag `name` at or after `from` that does not stand inside a script region; -1 when none.
 // A script region without its </SCRIPT runs to the end of the text.

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 
+#include "engine/find_byte.h"
 #include "engine/link_table.h"
 #include "engine/markup_scanner.h"
 
@@ -200,7 +201,7 @@ bool HasOwnRules(const std::string& tag) {
 // ("data-", "style"): most tags of a page hold none, and are passed over without reading them.
 bool MayHoldAnyTagAttribute(const Text& t, std::int32_t p, std::int32_t* tagEnd) {
     const unsigned char* d = t.data;
-    const void* gt = std::memchr(d + p, '>', static_cast<std::size_t>(t.size - p));
+    const void* gt = FindByte(d + p, '>', static_cast<std::size_t>(t.size - p));
     const std::int32_t end = gt ? static_cast<std::int32_t>(static_cast<const unsigned char*>(gt) - d) : t.size;
     *tagEnd = end;
     // Each word is compared as (c | 0x20), and looked for from its rarest letter: the '-' of "data-"
@@ -219,7 +220,7 @@ bool MayHoldAnyTagAttribute(const Text& t, std::int32_t p, std::int32_t* tagEnd)
     for (const Anchor& a : {Anchor{'-', 4, "data-"}, Anchor{'\r', 4, "data-"}, Anchor{'y', 2, "style"},
                             Anchor{'Y', 2, "style"}}) {
         for (std::int32_t i = p + a.offset; i < end; ++i) {
-            const void* hit = std::memchr(d + i, a.letter, static_cast<std::size_t>(end - i));
+            const void* hit = FindByte(d + i, a.letter, static_cast<std::size_t>(end - i));
             if (hit == nullptr) break;
             i = static_cast<std::int32_t>(static_cast<const unsigned char*>(hit) - d);
             if (wordAt(i - a.offset, a.word)) return true;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/early_reads.h"
+#include "engine/find_byte.h"
 #include "engine/scan_ahead.h"
 #include "engine/search_driver.h"
 #include "engine/text_search.h"
@@ -22,7 +23,7 @@ std::int32_t FindCommentOpening(const Text& text, std::int32_t p) {
     const unsigned char* d = text.data;
     const std::int32_t size = text.size;
     for (std::int32_t q = p + 1; q < size; ++q) {
-        const void* bang = std::memchr(d + q, '!', static_cast<std::size_t>(size - q));
+        const void* bang = FindByte(d + q, '!', static_cast<std::size_t>(size - q));
         if (bang == nullptr) return -1;
         q = static_cast<std::int32_t>(static_cast<const unsigned char*>(bang) - d);
         if (d[q - 1] == '<' && q + 2 < size && d[q + 1] == '-' && d[q + 2] == '-') return q - 1;

@@ -82,6 +82,7 @@ bool ScanAhead::RoomForRun() const {
 void ScanAhead::Work() {
     LinkTable scratch;  // gives the scanners the file's encoding; nothing is queued in it
     FileList noRows;
+    ScanScratch lists;
     std::unique_lock<SyncLock> lock(lock_);
     for (;;) {
         if (!stopping_ && next_ < rows_.size() && !MayStart(next_)) {
@@ -97,7 +98,7 @@ void ScanAhead::Work() {
         const std::size_t position = next_++;
         File& file = *ring_[position % ring_.size()];
         lock.unlock();
-        Fill(file, position, scratch, noRows);
+        Fill(file, position, scratch, noRows, lists);
         lock.lock();
         file.position = position;
         file.counted = file.bytes.size();
@@ -106,7 +107,7 @@ void ScanAhead::Work() {
     }
 }
 
-void ScanAhead::Fill(File& file, std::size_t position, LinkTable& scratch, FileList& noRows) {
+void ScanAhead::Fill(File& file, std::size_t position, LinkTable& scratch, FileList& noRows, ScanScratch& lists) {
     file.scanned = false;
     file.record.Clear();
     file.info = FileInfo();
@@ -140,6 +141,8 @@ void ScanAhead::Fill(File& file, std::size_t position, LinkTable& scratch, FileL
     NotingHost host(file.record);
     EngineContext scanCtx(scratch, noRows, ctx_.savedFrom, ctx_.search, ctx_.processing, host, ctx_.rootPath);
     scanCtx.recording = &file.record;
+    lists.LetGoOfLarge();
+    scanCtx.scratch = &lists;
     scan_(scanCtx, file, static_cast<std::uint32_t>(row), paths_[position]);
 }
 
@@ -164,7 +167,8 @@ ScanAhead::File& ScanAhead::TakeNext() {
         // No worker was asked for or could be started: read and scan it now.
         lock.unlock();
         if (!ownScratch_) ownScratch_ = std::make_unique<LinkTable>();
-        Fill(file, position, *ownScratch_, ownNoRows_);
+        if (!ownLists_) ownLists_ = std::make_unique<ScanScratch>();
+        Fill(file, position, *ownScratch_, ownNoRows_, *ownLists_);
         file.position = position;
         return file;
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/engine_context.h"
+#include "engine/markup_scanner.h"
 #include "engine/scan_record.h"
 #include "engine/search_driver.h"
 #include "platform/file_system.h"
@@ -59,7 +60,7 @@ public:
 
 private:
     void Work();
-    void Fill(File& file, std::size_t position, LinkTable& scratch, FileList& noRows);
+    void Fill(File& file, std::size_t position, LinkTable& scratch, FileList& noRows, ScanScratch& lists);
     bool MayStart(std::size_t position) const;
 
     EngineContext& ctx_;
@@ -92,6 +93,7 @@ private:
     std::vector<std::thread> threads_;
     std::unique_ptr<LinkTable> ownScratch_;  // for the files the pass reads itself
     FileList ownNoRows_;
+    std::unique_ptr<ScanScratch> ownLists_;
 };
 
 }  // namespace corvane

@@ -186,6 +186,14 @@ int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state
     std::int32_t done = 0;
     const std::int32_t rows = ctx.files.size();
     std::vector<unsigned char> buffer;
+    // The scanners' lists, kept from one file to the next (the scanners run here with one job).
+    ScanScratch lists;
+    struct Lending {
+        EngineContext& ctx;
+        ScanScratch* before;
+        ~Lending() { ctx.scratch = before; }
+    } lending{ctx, ctx.scratch};
+    ctx.scratch = &lists;
     for (std::int32_t i = 0; i < rows; ++i) {
         const std::string path = ctx.files.path(i);
         const FileKind kind = ProcessableKind(path);
@@ -217,6 +225,7 @@ int BrokenLinksPass(EngineContext& ctx, FileSystem& fs, const SearchState& state
         if (buffer.empty()) continue;
         FileScanner scan = kind == kPageFile ? scanners.page : kind == kScriptFile ? scanners.script : scanners.styleSheet;
         if (scan == nullptr) continue;
+        lists.LetGoOfLarge();
         const auto size = static_cast<std::int32_t>(buffer.size());
         const int changes = scanned != nullptr ? PlayScan(ctx, buffer.data(), size, file, scanned->record)
                                                : scan(ctx, buffer.data(), size, path, file);

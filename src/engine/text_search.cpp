@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "engine/find_byte.h"
 #include "platform/ansi_code_page.h"
 #include "platform/utf8.h"
 
@@ -98,11 +99,11 @@ struct Scan {
 };
 
 // The next '<' at or after p, or -1. Every pass of the scanner walks the file tag by tag, so this
-// is the hottest loop of a search: memchr finds the candidates. In UTF-16 text only the unit
+// is the hottest loop of a search: FindByte finds the candidates. In UTF-16 text only the unit
 // 0x003C reads as '<' (best-fit guesses are masked in the unit table).
 Pos NextOpenBracket(const Scan& s, Pos p) {
     while (p >= 0 && p < s.limit) {
-        const void* hit = std::memchr(s.d + p, '<', static_cast<std::size_t>(s.limit - p));
+        const void* hit = FindByte(s.d + p, '<', static_cast<std::size_t>(s.limit - p));
         if (!hit) return -1;
         const Pos q = static_cast<const unsigned char*>(hit) - s.d;
         if (s.w == 1 || (q % 2 == 0 && s.d[q + 1] == 0)) return q;
@@ -155,13 +156,8 @@ Text MakeText(const void* data, std::int32_t size, std::uint8_t encoding) {
 
 unsigned char CharAt(const Text& t, std::int32_t pos) { return Scan(t).At(pos); }
 
-namespace {
-// The places of the last page a thread scanned, their room taken by the next page's.
-thread_local std::vector<std::int32_t> spareOpenings;
-}  // namespace
-
-TagOpenings::TagOpenings(const Text& t) {
-    at_.swap(spareOpenings);
+TagOpenings::TagOpenings(const Text& t, std::vector<std::int32_t>* room) : room_(room) {
+    if (room_ != nullptr) at_.swap(*room_);
     at_.clear();
     const Scan s(t);
     for (Pos p = NextOpenBracket(s, 0); p >= 0; p = NextOpenBracket(s, p + s.w)) {
@@ -174,7 +170,7 @@ TagOpenings::TagOpenings(const Text& t) {
 }
 
 TagOpenings::~TagOpenings() {
-    if (at_.capacity() > spareOpenings.capacity()) at_.swap(spareOpenings);
+    if (room_ != nullptr) at_.swap(*room_);
 }
 
 std::size_t TagOpenings::Search(std::int32_t p) const {
@@ -237,7 +233,7 @@ std::int32_t SkipToTagEnd(const Text& t, std::int32_t p) {
         const std::int32_t size = t.size;
         if (p < 0 || p >= size) return -1;
         for (std::int32_t q = p; q < size; ++q) {
-            const void* hit = std::memchr(d + q, '>', static_cast<std::size_t>(size - q));
+            const void* hit = FindByte(d + q, '>', static_cast<std::size_t>(size - q));
             if (hit == nullptr) return -1;
             q = static_cast<std::int32_t>(static_cast<const unsigned char*>(hit) - d);
             if (q + 1 < size && d[q + 1] == '=') continue;
@@ -251,7 +247,7 @@ std::int32_t SkipToTagEnd(const Text& t, std::int32_t p) {
     if (p < 0 || p >= s.limit) return -1;
     for (Pos q = s.Align(p); s.Has(q); q += s.w) {
         if (s.w == 1) {
-            const void* hit = std::memchr(s.d + q, '>', static_cast<std::size_t>(s.limit - q));
+            const void* hit = FindByte(s.d + q, '>', static_cast<std::size_t>(s.limit - q));
             if (hit == nullptr) return -1;
             q = static_cast<Pos>(static_cast<const unsigned char*>(hit) - s.d);
         }
@@ -280,7 +276,7 @@ std::int32_t FindText(const Text& t, std::int32_t end, const char* needle, std::
                                                         : 0;
     if (scopeChar != 0 && n > 0 && s.w == 1 && std::strchr(needle, scopeChar) == nullptr) {
         for (Pos p = from; p < stop; ++p) {
-            const void* hit = std::memchr(s.d + p, scopeChar, static_cast<std::size_t>(stop - p));
+            const void* hit = FindByte(s.d + p, scopeChar, static_cast<std::size_t>(stop - p));
             if (hit == nullptr) break;
             p = static_cast<Pos>(static_cast<const unsigned char*>(hit) - s.d);
             if ((scope == kScopeTagOpen || scope == kScopeTagClose) && s.At(p + 1) == '=') continue;
@@ -296,7 +292,7 @@ std::int32_t FindText(const Text& t, std::int32_t end, const char* needle, std::
         const bool caseless = !(first >= 'A' && first <= 'Z');
         for (Pos p = from; p + n <= stop; ++p) {
             if (caseless) {
-                const void* hit = std::memchr(s.d + p, needle[0], static_cast<std::size_t>(stop - n + 1 - p));
+                const void* hit = FindByte(s.d + p, needle[0], static_cast<std::size_t>(stop - n + 1 - p));
                 if (hit == nullptr) return -1;
                 p = static_cast<Pos>(static_cast<const unsigned char*>(hit) - s.d);
             } else if (Fold(s.d[p]) != first) {
@@ -375,7 +371,7 @@ Pos WalkTagNames(const Scan& s, Pos p, unsigned char first, At at) {
         if (IsQuote(c)) {
             Pos q = p + w;
             if (plain) {
-                const void* close = std::memchr(s.d + q, c, static_cast<std::size_t>(s.limit - q));
+                const void* close = FindByte(s.d + q, c, static_cast<std::size_t>(s.limit - q));
                 q = close ? static_cast<const unsigned char*>(close) - s.d : s.limit;
             }
             while (s.Has(q) && s.At(q) != c) q += w;

@@ -35,7 +35,8 @@ Text MakeText(const void* data, std::int32_t size, std::uint8_t encoding);
 class TagOpenings {
 public:
     static constexpr std::size_t kMaxKept = 1u << 16;
-    explicit TagOpenings(const Text& t);
+    // room, when given, lends its storage, given back when this ends.
+    explicit TagOpenings(const Text& t, std::vector<std::int32_t>* room = nullptr);
     ~TagOpenings();
     TagOpenings(const TagOpenings&) = delete;
     TagOpenings& operator=(const TagOpenings&) = delete;
@@ -55,6 +56,7 @@ public:
 private:
     std::size_t Search(std::int32_t p) const;
     std::vector<std::int32_t> at_;
+    std::vector<std::int32_t>* room_;
     std::int32_t unkeptFrom_ = -1;
     mutable std::size_t hint_ = 0;
 };

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "engine/find_byte.h"
 #include "platform/utf8.h"
 
 namespace corvane {
@@ -82,8 +83,8 @@ bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 
 }  // namespace
 
 int DecodeUrl(const std::string& in, std::string* out) {
-    // memchr: find_first_of looks each character up in the set, and most URLs hold neither.
-    if (std::memchr(in.data(), '%', in.size()) == nullptr && std::memchr(in.data(), '&', in.size()) == nullptr) {
+    // FindByte: find_first_of looks each character up in the set, and most URLs hold neither.
+    if (FindByte(in.data(), '%', in.size()) == nullptr && FindByte(in.data(), '&', in.size()) == nullptr) {
         if (out) *out = in;
         return 0;
     }
@@ -206,7 +207,7 @@ void ConvertSeparators(std::string& text, bool toUrl) {
     std::size_t scheme = std::string::npos;
     std::size_t drive = std::string::npos;
     const std::size_t size = text.size();
-    for (const char* c = text.data(); (c = static_cast<const char*>(std::memchr(c, ':', size - static_cast<std::size_t>(c - text.data())))); ++c) {
+    for (const char* c = text.data(); (c = static_cast<const char*>(FindByte(c, ':', size - static_cast<std::size_t>(c - text.data())))); ++c) {
         const auto i = static_cast<std::size_t>(c - text.data());
         if (i + 2 < size && c[1] == '/' && c[2] == '/') {
             scheme = i;
@@ -224,7 +225,7 @@ void ConvertSeparators(std::string& text, bool toUrl) {
     // Nothing after a fragment or query is a path.
     std::size_t end = text.size();
     for (const char stop : {'#', '?'}) {
-        const void* at = std::memchr(text.data() + start, stop, end - start);
+        const void* at = FindByte(text.data() + start, stop, end - start);
         if (at != nullptr) end = static_cast<std::size_t>(static_cast<const char*>(at) - text.data());
     }
     const char from1 = toUrl ? ':' : '|';

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <string>
 #include <vector>
 
+#include "engine/find_byte.h"
 #include "platform/ansi_code_page.h"
 
 namespace corvane {
@@ -56,6 +59,19 @@ std::string EncodingName(const ::testing::TestParamInfo<std::uint8_t>& info) {
 INSTANTIATE_TEST_SUITE_P(Encodings, TextSearch, ::testing::Values(0, 1, 2), EncodingName);
 
 // ---- Text model ----
+
+// Runs of every length around the sixteen bytes taken at once, the byte sought at every place or none.
+TEST(FindByte, FindsWhatMemchrFinds) {
+    unsigned char run[48];
+    for (std::size_t n = 0; n <= sizeof run; ++n) {
+        for (std::size_t at = 0; at <= n; ++at) {
+            for (std::size_t i = 0; i < sizeof run; ++i) run[i] = static_cast<unsigned char>('a' + i % 7);
+            if (at < n) run[at] = 0xFC;
+            if (at + 3 < n) run[at + 3] = 0xFC;  // a later one is not the first
+            EXPECT_EQ(FindByte(run, 0xFC, n), std::memchr(run, 0xFC, n)) << n << " " << at;
+        }
+    }
+}
 
 TEST(TextModel, WidthFollowsEncoding) {
     EXPECT_EQ(MakeText("ab", 2, 0).width(), 1);
