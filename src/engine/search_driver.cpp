@@ -127,10 +127,11 @@ int UnicodePass(EngineContext& ctx, FileSystem& fs) {
                 if (searched) early->NoteSavedFrom(i, SavedFromFinding(*read));
                 early->Keep(i, read->bytes, read->info, read->hash);
             } else {
-                // Not read whole (or too large to be): its first two bytes as the sequential pass reads them.
-                unsigned char mark[2] = {0, 0};
-                const int marked = read != nullptr && read->marked >= 0 ? read->marked : fs.ReadFirstBytes(path, mark, 2);
-                if (marked == 2) encoding = EncodingOfFirstBytes(read != nullptr && read->marked >= 0 ? read->mark : mark, 2);
+                // Not read whole: its first two bytes, as the reader noted them or as the sequential pass reads them.
+                unsigned char own[2] = {0, 0};
+                const bool noted = read != nullptr && read->marked >= 0;
+                const int marked = noted ? read->marked : fs.ReadFirstBytes(path, own, 2);
+                if (marked == 2) encoding = EncodingOfFirstBytes(noted ? read->mark : own, 2);
                 if (searched) early->NoteSavedFrom(i, EarlyReads::SavedFrom());
             }
             ctx.links.setFileEncoding(static_cast<std::uint32_t>(i), encoding);
