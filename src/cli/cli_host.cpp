@@ -4,6 +4,12 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace corvane {
 namespace {
@@ -13,6 +19,26 @@ std::atomic<bool> interrupted{false};
 extern "C" void OnInterrupt(int) { interrupted = true; }
 
 }  // namespace
+
+void WriteOut(const std::string& text) {
+#ifdef _WIN32
+    // Once binary, nothing else may print to standard output: every '\n' is turned here.
+    static const bool binary = _setmode(_fileno(stdout), _O_BINARY) != -1;
+    if (binary && text.find('\n') != std::string::npos) {
+        std::string lines;
+        lines.reserve(text.size() + text.size() / 16);
+        for (const char c : text) {
+            if (c == '\n') lines.push_back('\r');
+            lines.push_back(c);
+        }
+        std::fwrite(lines.data(), 1, lines.size(), stdout);
+        std::fflush(stdout);
+        return;
+    }
+#endif
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
 
 CliHost::CliHost(bool echo) : echo_(echo) { std::signal(SIGINT, OnInterrupt); }
 
@@ -41,8 +67,7 @@ void CliHost::HandOver(bool now) {
     if (pending_.empty()) return;
     const auto time = std::chrono::steady_clock::now();
     if (now || time - lastHandOver_ >= std::chrono::milliseconds(100)) {
-        std::fwrite(pending_.data(), 1, pending_.size(), stdout);
-        std::fflush(stdout);
+        WriteOut(pending_);
         pending_.clear();
         lastHandOver_ = time;
     }

@@ -148,7 +148,7 @@ void WriteLogAndStatus(JsonWriter& j, const Session& s) {
     j.Field("status", s.host.status());
 }
 
-void PrintJson(const JsonWriter& j) { std::printf("%s\n", j.str().c_str()); }
+void PrintJson(const JsonWriter& j) { WriteOut(j.str() + "\n"); }
 
 bool Finished(int searchResult) { return searchResult == kSearchChanges || searchResult == kSearchNoChanges; }
 
@@ -162,7 +162,7 @@ int SearchCommand(Session& s) {
         j.EndObject();
         PrintJson(j);
     } else {
-        std::printf("%s\n", s.host.status().c_str());
+        WriteOut(s.host.status() + "\n");
     }
     return Finished(r) ? kExitDone : kExitStopped;
 }
@@ -171,15 +171,16 @@ int SearchCommand(Session& s) {
 int ReviewCommand(Session& s) {
     const int r = Search(s);
     if (!Finished(r)) {
-        if (!s.args.json) std::printf("%s\n", s.host.status().c_str());
+        if (!s.args.json) WriteOut(s.host.status() + "\n");
         return kExitStopped;
     }
     if (s.args.review.sortMethod != 0 && SortLinkTable(s.links, s.args.review.sortMethod, s.host) < 0)
         return kExitStopped;
     const ReviewList list = RefreshReviewList(s.links, s.files, s.args.review, s.host);
     if (!s.args.json) {
-        for (const ReviewRow& row : list.rows) std::printf("%s\n", row.text.c_str());
-        std::printf("%s\n", list.status.c_str());
+        std::string out;
+        for (const ReviewRow& row : list.rows) out += row.text + "\n";
+        WriteOut(out + list.status + "\n");
         return kExitDone;
     }
     JsonWriter j;
@@ -224,25 +225,25 @@ int FixCommand(Session& s, std::string& error) {
             return kExitStopped;
         }
         if (n < 0) {
-            std::printf("%s\n", ApplyStatusText(kApplyStatusStopped, 0, 0).c_str());
+            WriteOut(ApplyStatusText(kApplyStatusStopped, 0, 0) + "\n");
             return kExitStopped;
         }
         changes = n;
         notWritten += passedOver;
-        std::printf("%s\n", ApplyStatusText(kApplyStatusDone, n, s.state.processableFileCount, passedOver).c_str());
+        WriteOut(ApplyStatusText(kApplyStatusDone, n, s.state.processableFileCount, passedOver) + "\n");
         // A file passed over still holds its old links: the run did not do all it was asked.
         if (s.links.secondPassCount() == 0) return notWritten > 0 ? kExitStopped : kExitDone;
         // The backups of the first pass keep the site as it was before any change.
         review.makeBackups = false;
-        std::printf(">> Next pass\n");
+        WriteOut(">> Next pass\n");
         r = RunSearch(s.ctx, s.fs, s.state);
         s.host.Flush();
     }
     if (!Finished(r)) {
-        std::printf("%s\n", s.host.status().c_str());
+        WriteOut(s.host.status() + "\n");
         return kExitStopped;
     }
-    if (changes == 0) std::printf("%s\n", s.host.status().c_str());
+    if (changes == 0) WriteOut(s.host.status() + "\n");
     return notWritten > 0 ? kExitStopped : kExitDone;
 }
 
@@ -270,8 +271,8 @@ int RestoreCommand(Session& s, RestoreMode mode, std::string& error) {
         error = kRestoreWalkErrorText;
         return kExitStopped;
     }
-    std::printf("%d%s\n", processed,
-                mode == kRestoreBackups ? " backup file(s) restored" : " backup file(s) deleted");
+    WriteOut(std::to_string(processed) +
+             (mode == kRestoreBackups ? " backup file(s) restored\n" : " backup file(s) deleted\n"));
     return kExitDone;
 }
 
@@ -301,7 +302,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     for (const std::string& a : args)
         if (a == "--help" || a == "-h") {
-            std::fputs(CliUsage().c_str(), stdout);
+            WriteOut(CliUsage());
             return kExitDone;
         }
     CliArgs parsed;

@@ -18,7 +18,13 @@ if [ "$mode" = wine ]; then
     trap 'rm -f "$drive"; rm -rf "$work"' EXIT
     rm -f "$drive"
     ln -s "$work" "$drive"
-    actual=$("$here/scripts/wine-run.sh" "$cli" search --json --no-check-internet-urls 'S:\site' | tr -d '\r')
+    "$here/scripts/wine-run.sh" "$cli" search --json --no-check-internet-urls 'S:\site' >"$work/raw.txt"
+    # Windows' line ends, each made once.
+    if grep -qv $'\r$' "$work/raw.txt" || grep -q $'\r\r' "$work/raw.txt"; then
+        echo "FAIL: the output's lines do not all end in one CR LF" >&2
+        exit 1
+    fi
+    actual=$(tr -d '\r' <"$work/raw.txt")
 else
     trap 'rm -rf "$work"' EXIT
     actual=$("$cli" search --json --no-check-internet-urls --drive "S=$work" 'S:\site')
