@@ -126,6 +126,7 @@ printf '%-7s %9s | %-17s | %-42s | %-37s\n' "" "" "read (cat)" "corvane-cli sear
 printf '%-7s %9s | %8s %8s | %8s %8s %8s %7s %7s | %8s %8s %8s %10s %4s\n' pages bytes wall cpu wall cpu \
     pages/s MB/s/c "x read" wall cpu "x 1 job" "peak RSS" exit
 status=0
+floor="$build/bench/read-floor"
 declare -A cpu_of
 for n in $sizes; do
     make_site "$n"
@@ -156,6 +157,12 @@ for n in $sizes; do
         status=1
     fi
     echo "        links planted that need a change: $(bench_manifest_total "$tmp/site$n.planted.txt")"
+    # cat takes a fresh buffer for every file; the search reads into one it keeps, as read-floor does.
+    if [ -x "$floor" ]; then
+        bench_best "$runs" "$tmp/floor$n.err" "$floor" "$site"
+        echo "        read floor with one buffer: ${m_wall}s wall, ${m_cpu}s cpu; the search with 1 job takes" \
+            "x$(bench_ratio "$one_cpu" "$m_cpu") of its cpu"
+    fi
 done
 [ -n "$cli" ] || exit 3
 
