@@ -34,12 +34,21 @@ struct ScanEvent {
 struct ScanRecord {
     std::vector<ScanEvent> events;
     std::vector<std::string> strings;
+    // The URLs of kUrl events. A record is filled again file after file: the slots past the ones in
+    // use keep their buffers, so that noting a URL allocates nothing once a few pages were scanned.
     std::vector<FoundUrl> found;
 
     void Clear();
     void Add(ScanEvent::Kind kind, std::int32_t a = 0, std::int32_t b = 0) { events.push_back(ScanEvent{kind, a, b, -1}); }
     void AddText(ScanEvent::Kind kind, const std::string& text, std::int32_t a = 0);
-    void AddUrl(FoundUrl url);
+    void AddUrl(const FoundUrl& url) {
+        AddUrl(url.tagPos, url.valuePos, url.spanLen, url.quoteLen, url.raw, url.kind, url.wholeValue);
+    }
+    void AddUrl(std::int32_t tagPos, std::int32_t valuePos, std::int32_t spanLen, std::int32_t quoteLen,
+                const std::string& raw, std::uint8_t kind, bool wholeValue);
+
+private:
+    std::size_t foundCount_ = 0;
 };
 
 // The host of a scan run ahead: notes what would be shown, and never stops (the stop is asked for

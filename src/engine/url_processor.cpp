@@ -288,7 +288,8 @@ int ProcessUrl(EngineContext& ctx, const Text& text, std::uint32_t file, std::in
     const std::int32_t got = ExtractValue(text, valuePos, &raw, mode, &spanLen, &quoteLen);
     if (got <= 0) raw.clear();
     if (ctx.recording != nullptr) {
-        ctx.recording->AddUrl(FoundUrl{tagPos, valuePos, spanLen, quoteLen, std::move(raw), kLinkAsTag, isAttributeValue});
+        // Copied, not moved: raw keeps its buffer for the next URL.
+        ctx.recording->AddUrl(tagPos, valuePos, spanLen, quoteLen, raw, kLinkAsTag, isAttributeValue);
         return 0;
     }
     return ProcessUrlSpan(ctx, text, file, tagPos, valuePos, spanLen, quoteLen, raw, isAttributeValue, kLinkAsTag);
