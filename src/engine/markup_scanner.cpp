@@ -862,7 +862,8 @@ int PlayScan(EngineContext& ctx, const unsigned char* buffer, std::int32_t size,
                 host.SetStatusText(record.strings[static_cast<std::size_t>(e.index)]);
                 break;
             case ScanEvent::kPoll:
-                if (Stopped(host)) return -1 - total;
+                for (std::int32_t i = 0; i < e.a; ++i)
+                    if (Stopped(host)) return -1 - total;
                 break;
             case ScanEvent::kUrl: {
                 const FoundUrl& f = record.found[static_cast<std::size_t>(e.index)];

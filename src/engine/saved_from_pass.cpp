@@ -68,7 +68,7 @@ EarlyReads::SavedFrom SavedFromFinding(const ScanAhead::File& file) {
     finding.read = file.read && !file.bytes.empty();
     finding.size = file.bytes.size();
     for (const ScanEvent& e : file.record.events) {
-        if (e.kind == ScanEvent::kPoll) ++finding.polls;
+        if (e.kind == ScanEvent::kPoll) finding.polls += e.a;
         if (e.kind == ScanEvent::kResult) {
             finding.found = static_cast<std::int8_t>(e.a);
             finding.value = file.record.strings[static_cast<std::size_t>(e.index)];

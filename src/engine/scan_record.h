@@ -19,7 +19,7 @@ struct ScanEvent {
         kOverallProgress,  // a, b
         kFileProgress,     // a, b
         kStatus,           // text: strings[index]
-        kPoll,
+        kPoll,             // a polls, one after another
         kUrl,          // found[index]
         kTargetAdder,  // the link before it: tag at a, href strings[index]
         kBase,         // the page's <base href>: strings[index]
@@ -67,7 +67,11 @@ public:
     }
     void SetStatusText(const std::string& text) override { record_.AddText(ScanEvent::kStatus, text); }
     int PumpMessages() override {
-        record_.Add(ScanEvent::kPoll);
+        // A page polls hundreds of times, often with nothing noted in between: such polls share an event.
+        if (!record_.events.empty() && record_.events.back().kind == ScanEvent::kPoll)
+            ++record_.events.back().a;
+        else
+            record_.Add(ScanEvent::kPoll, 1);
         return kPollNothing;
     }
 
