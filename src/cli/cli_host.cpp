@@ -22,9 +22,10 @@ extern "C" void OnInterrupt(int) { interrupted = true; }
 
 void WriteOut(const std::string& text) {
 #ifdef _WIN32
-    // Once binary, nothing else may print to standard output: every '\n' is turned here.
-    static const bool binary = _setmode(_fileno(stdout), _O_BINARY) != -1;
-    if (binary && text.find('\n') != std::string::npos) {
+    // Binary only while this writes: whatever else prints, or takes over the descriptor, finds it as it was.
+    std::fflush(stdout);
+    const int mode = _setmode(_fileno(stdout), _O_BINARY);
+    if (mode != -1 && mode != _O_BINARY && text.find('\n') != std::string::npos) {
         std::string lines;
         lines.reserve(text.size() + text.size() / 16);
         for (const char c : text) {
@@ -32,12 +33,15 @@ void WriteOut(const std::string& text) {
             lines.push_back(c);
         }
         std::fwrite(lines.data(), 1, lines.size(), stdout);
-        std::fflush(stdout);
-        return;
+    } else {
+        std::fwrite(text.data(), 1, text.size(), stdout);
     }
-#endif
+    std::fflush(stdout);
+    if (mode != -1) _setmode(_fileno(stdout), mode);
+#else
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
+#endif
 }
 
 CliHost::CliHost(bool echo) : echo_(echo) { std::signal(SIGINT, OnInterrupt); }

@@ -12,7 +12,7 @@ namespace corvane {
 
 // Writes text to standard output at once. On Windows each write to a device or console is a call to
 // the system, and text mode cuts output into pieces of a few hundred bytes: lines end in "\r\n" here
-// instead, and the whole text is one write. Everything printed to standard output comes through here.
+// instead, and the whole text is one write.
 void WriteOut(const std::string& text);
 
 class CliHost : public OperationHost {
