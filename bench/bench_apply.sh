@@ -54,8 +54,8 @@ fi
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/corvane-bench-apply.XXXXXX") || exit 1
 if [ "$keep" -eq 1 ]; then echo "work folder (kept): $tmp"; else trap 'rm -rf "$tmp"' EXIT; fi
-# The site, a timed copy, a copy to rewrite and its backups.
-bench_space_check "$tmp" $((pages * page_bytes * 4 * 13 / 10))
+# The site, and for each run two timed copies, a copy to rewrite and its backups, all kept until the end.
+bench_space_check "$tmp" $((pages * page_bytes * (1 + 4 * runs) * 13 / 10))
 
 site="$tmp/site"
 if ! "$gen" "$site" --pages "$pages" --page-bytes "$page_bytes" --seed "$seed" >"$tmp/gen.log"; then
@@ -67,44 +67,45 @@ files=$(find "$site" -type f | wc -l)
 largest=$(find "$site" -type f -printf '%s\n' | sort -n | tail -n 1)
 bench_read_all "$site"  # the source of every copy comes from the cache
 
-# Fresh copies are made untimed and flushed first, so that neither side pays for the other's writes.
+# Fresh copies are made untimed and flushed first, so that neither side pays for the other's writes. Nothing
+# is deleted until the end: a file system that sets recently freed inodes aside (ext4 without a journal does, for
+# a minute or more) makes every file created after a deletion walk past them, and the copy and the fix would pay
+# for that by turns.
+work=
 copy_best= copy_cpu=
 synced_best= write_best= search_wall=
 alone_best= alone_passes=1 alone_again=0
 fix_best= fix_cpu= fix_rss=0 fix_rc=0
 for ((i = 0; i < runs; i++)); do
-    rm -rf "$tmp/copy"
     sync
-    bench_measure "$tmp/cp.err" cp -r "$site" "$tmp/copy"
+    bench_measure "$tmp/cp.err" cp -r "$site" "$tmp/copy$i"
     if [ "$m_rc" -ne 0 ]; then echo "cp -r failed: $(head -n 3 "$tmp/cp.err")" >&2; exit 1; fi
     if [ -z "$copy_best" ] || awk -v a="$m_wall" -v b="$copy_best" 'BEGIN { exit !(a < b) }'; then
         copy_best=$m_wall copy_cpu=$m_cpu
     fi
-    rm -rf "$tmp/copy"
     sync
     # The copy made durable: what the fix's promise costs a plain copy.
-    bench_measure "$tmp/cp.err" sh -c 'cp -r "$1" "$2" && sync' sh "$site" "$tmp/copy"
+    bench_measure "$tmp/cp.err" sh -c 'cp -r "$1" "$2" && sync' sh "$site" "$tmp/synced$i"
     if [ -z "$synced_best" ] || awk -v a="$m_wall" -v b="$synced_best" 'BEGIN { exit !(a < b) }'; then
         synced_best=$m_wall
     fi
-    rm -rf "$tmp/copy"
     [ -n "$cli" ] || continue
-    rm -rf "$tmp/work"
-    cp -r "$site" "$tmp/work"
+    work="$tmp/work$i"
+    cp -r "$site" "$work"
     sync
     # The search alone, on the same copy, to tell the fix's writing from its search.
-    bench_measure "$tmp/search.err" "$cli" search --no-check-internet-urls "${extra[@]}" "$tmp/work"
+    bench_measure "$tmp/search.err" "$cli" search --no-check-internet-urls "${extra[@]}" "$work"
     search_run=$m_wall
     [ "$m_rc" -lt 128 ] || search_run=
     bench_measure "$tmp/fix.err" sh -c 'out=$1; shift; exec "$@" >"$out"' sh "$tmp/fix.out" \
-        "$cli" fix --no-check-internet-urls "${extra[@]}" "$tmp/work"
+        "$cli" fix --no-check-internet-urls "${extra[@]}" "$work"
     fix_run=$m_wall fix_run_cpu=$m_cpu fix_run_rss=$m_rss fix_run_rc=$m_rc
     # A link given its protocol name is judged on a second pass, which searches the rewritten site
     # again: timed here on the rewritten copy, that search is not writing either.
     passes=$((1 + $(grep -c '^>> Next pass' "$tmp/fix.out")))
     again_run=0
     if [ "$passes" -gt 1 ] && [ "$fix_run_rc" -lt 128 ]; then
-        bench_measure "$tmp/search.err" "$cli" search --no-check-internet-urls "${extra[@]}" "$tmp/work"
+        bench_measure "$tmp/search.err" "$cli" search --no-check-internet-urls "${extra[@]}" "$work"
         again_run=$m_wall
     fi
     m_wall=$fix_run m_cpu=$fix_run_cpu m_rss=$fix_run_rss m_rc=$fix_run_rc
@@ -148,7 +149,7 @@ if [ "$fix_rc" -ge 128 ]; then
     exit 1
 fi
 [ "$fix_rc" -eq 0 ] || echo "note: corvane-cli fix exited with status $fix_rc"
-backups=$(find "$tmp/work" -type f -name '*.bak' | wc -l)
+backups=$(find "$work" -type f -name '*.bak' | wc -l)
 echo "files rewritten (backups left): $backups"
 
 ratio=$(bench_ratio "$fix_best" "$copy_best")
