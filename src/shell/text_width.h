@@ -10,6 +10,7 @@ namespace corvane {
 // Measured on one memory context kept for the process: a window's own context costs a round trip
 // to the display under Wine, and the lists measure every row they add.
 int TextWidth(HWND dialog, const std::string& text);
+int TextWidth(HFONT font, const std::string& text);
 
 }  // namespace corvane
 
@@ -27,6 +28,8 @@ private:
     HWND dialog_;
     int listId_;
     int extent_ = 0;
+    HFONT font_ = nullptr;  // the dialog's, asked for by the first row after a reset
+    bool fontKnown_ = false;
 };
 
 }  // namespace corvane
