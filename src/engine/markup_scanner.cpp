@@ -303,6 +303,59 @@ struct ScanLists {
     ScanLists& operator=(const ScanLists&) = delete;
 };
 
+bool IsEventNameChar(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+           c == ':' || c == '.';
+}
+
+// Where the names of the event table stand in 8-bit text as whole words, asked from places that only
+// move forward. Most tags name no event: a tag whose names' walk ends before the next such word is
+// passed over without the walk that lists its names.
+class EventWords {
+public:
+    explicit EventWords(const Text& t) : t_(t) {}
+
+    // Whether the tag whose names begin at `from` may name an event.
+    bool MayName(std::int32_t from) {
+        if (t_.width() != 1 || t_.data == nullptr) return true;
+        if (from < 0 || from >= t_.size) return false;
+        if (EventAt(from)) return true;  // a name may begin right after the tag's name, word or not
+        if (next_ < from) next_ = Find(from);
+        return next_ != kNoMore && next_ < TagNamesEnd(t_, from);
+    }
+
+private:
+    // The whole name at p, lower case, is an event's.
+    bool EventAt(std::int32_t p) const {
+        const unsigned char* d = t_.data;
+        if (p + 1 >= t_.size || FoldAscii(d[p]) != 'O' || FoldAscii(d[p + 1]) != 'N') return false;
+        char name[24];
+        std::size_t n = 0;
+        for (std::int32_t q = p; q < t_.size && IsEventNameChar(d[q]); ++q) {
+            if (n + 1 == sizeof name) return false;  // longer than every event's name
+            name[n++] = static_cast<char>(d[q] >= 'A' && d[q] <= 'Z' ? d[q] + 32 : d[q]);
+        }
+        name[n] = 0;
+        const auto found = std::lower_bound(std::begin(kEventNames), std::end(kEventNames), name,
+                                            [](const char* e, const char* k) { return std::strcmp(e, k) < 0; });
+        return found != std::end(kEventNames) && std::strcmp(*found, name) == 0;
+    }
+    std::int32_t Find(std::int32_t from) const {
+        const unsigned char* d = t_.data;
+        for (std::int32_t q = from + 1; q < t_.size; ++q) {  // q: where the 'n' may stand
+            const void* hit = FindLetter(d + q, 'n', static_cast<std::size_t>(t_.size - q));
+            if (hit == nullptr) break;
+            q = static_cast<std::int32_t>(static_cast<const unsigned char*>(hit) - d);
+            const std::int32_t p = q - 1;
+            if ((p == 0 || !IsEventNameChar(d[p - 1])) && EventAt(p)) return p;
+        }
+        return kNoMore;
+    }
+
+    const Text& t_;
+    std::int32_t next_ = -1;  // the next word at or after the place last asked
+};
+
 // The event pass: URLs by protocol name inside the values of event attributes of every tag.
 // Counts the changes queued in total; returns 0, -1 on ESC, or the processor's negative stop.
 int ScanEventAttributes(EngineContext& ctx, const Text& t, std::uint32_t file, const ScriptRegions& regions,
@@ -312,13 +365,15 @@ int ScanEventAttributes(EngineContext& ctx, const Text& t, std::uint32_t file, c
     const ScanLists lists(ctx);
     std::vector<AttributeName>& names = lists.get.names;
     std::vector<std::pair<std::size_t, std::size_t>>& events = lists.get.events;  // (event, name) pairs
+    EventWords words(t);
     for (;;) {
-        p = insideScripts ? FindTag(t, "", p) : FindTagOutsideScripts(t, regions, p, "");
+        p = NextTag(t, insideScripts ? nullptr : &regions, p);
         if (p < 0) return 0;
         const std::int32_t nameLen = EventTagNameLength(t, p);
         const std::int32_t afterName = p + nameLen * w;
         // The tag's names beginning with "on" in one walk; each event is then looked up where its name is.
-        FindAttributeNames(t, "on", afterName, names);
+        if (words.MayName(afterName)) FindAttributeNames(t, "on", afterName, names);
+        else names.clear();
         if (!names.empty()) {
             // Each event the tag names, in the table's order, at the first place it is named.
             events.clear();
@@ -418,6 +473,18 @@ std::int32_t FindTagOutsideScripts(const Text& t, const ScriptRegions& regions, 
         p = FindTag(t, name, Advance(next, p, t.width()));
     }
     return -1;
+}
+
+std::int32_t NextTag(const Text& t, const ScriptRegions* regions, std::int32_t from) {
+    const TagOpenings* o = t.openings;
+    if (o != nullptr && o->unkeptFrom() < 0 && t.width() == 1 && t.data != nullptr) {
+        if (from < 0 || from >= t.size) return -1;
+        const std::size_t i = o->IndexAt(from);
+        if (i >= o->size()) return -1;
+        const std::int32_t p = (*o)[i];
+        if (regions == nullptr || OutsideEveryRegion(*regions, p)) return p;
+    }
+    return regions != nullptr ? FindTagOutsideScripts(t, *regions, from, "") : FindTag(t, "", from);
 }
 
 int IsInScriptComment(const Text& t, std::int32_t p) {

@@ -54,6 +54,10 @@ struct ScanScratch {
 std::int32_t FindTagOutsideScripts(const Text& t, const ScriptRegions& regions, std::int32_t from,
                                    const char* name);
 
+// The next tag of any name at or after `from`: FindTagOutsideScripts(t, *regions, from, "") when regions
+// is given, else FindTag(t, "", from). Walks over every tag of a page ask this once per tag.
+std::int32_t NextTag(const Text& t, const ScriptRegions* regions, std::int32_t from);
+
 // 1 when a URL found at p in script text stands in a comment and is to be ignored, else 0.
 int IsInScriptComment(const Text& t, std::int32_t p);
 

@@ -181,7 +181,7 @@ void AddRefresh(const Text& t, std::int32_t tagPos, const TagAttribute& content,
 }
 
 // Tags with attributes of their own in the rules, or read for <base> and refresh.
-bool HasOwnRules(const std::string& tag) {
+bool HasOwnRules(const char* tag, std::size_t size) {
     static const char* const kTags[] = {"img", "source", "video", "audio", "track", "object", "form", "button", "input",
                                         "image", "use", "html", "blockquote", "q", "ins", "del", "base", "meta", "style"};
     // Every tag of a page is asked: most are none of these, and no name of theirs is longer than 10.
@@ -190,44 +190,67 @@ bool HasOwnRules(const std::string& tag) {
         for (const char* k : kTags) m[std::strlen(k)] |= 1u << (k[0] - 'a');
         return m;
     }();
-    if (tag.size() >= kLengths.size() || tag[0] < 'a' || tag[0] > 'z' || !(kLengths[tag.size()] >> (tag[0] - 'a') & 1u))
+    if (size >= kLengths.size() || tag[0] < 'a' || tag[0] > 'z' || !(kLengths[size] >> (tag[0] - 'a') & 1u))
         return false;
     for (const char* k : kTags)
-        if (k[0] == tag[0] && std::strcmp(k, tag.c_str()) == 0) return true;
+        if (k[0] == tag[0] && std::strcmp(k, tag) == 0) return true;
     return false;
 }
 
-// Whether an 8-bit tag from p up to its first '>' may hold an attribute that any tag can carry
-// ("data-", "style"): most tags of a page hold none, and are passed over without reading them.
-bool MayHoldAnyTagAttribute(const Text& t, std::int32_t p, std::int32_t* tagEnd) {
-    const unsigned char* d = t.data;
-    const void* gt = FindByte(d + p, '>', static_cast<std::size_t>(t.size - p));
-    const std::int32_t end = gt ? static_cast<std::int32_t>(static_cast<const unsigned char*>(gt) - d) : t.size;
-    *tagEnd = end;
-    // Each word is compared as (c | 0x20), and looked for from its rarest letter: the '-' of "data-"
-    // (or a '\r', which compares as one), the 'y' of "style".
-    auto wordAt = [&](std::int32_t s, const char* word) {
-        if (s < p || s + 5 > end) return false;
-        for (int k = 0; k < 5; ++k)
-            if ((d[s + k] | 0x20) != (static_cast<unsigned char>(word[k]) | 0x20)) return false;
-        return true;
-    };
+// Where the words of attributes any tag can carry ("data-", "style") stand in 8-bit text, asked from
+// places that only move forward: most tags of a page hold none, and are passed over without reading
+// them. Each word is compared as (c | 0x20), and looked for from its rarest letter: the '-' of
+// "data-" (or a '\r', which compares as one), the 'y' of "style".
+class AnyTagWords {
+public:
+    explicit AnyTagWords(const Text& t) : d_(t.data), size_(t.size) {}
+
+    // Whether the tag from p up to its first '>' holds one; tagEnd gets that '>' (the text's size when none).
+    bool InTag(std::int32_t p, std::int32_t* tagEnd) {
+        const void* gt = FindByte(d_ + p, '>', static_cast<std::size_t>(size_ - p));
+        const std::int32_t end = gt ? static_cast<std::int32_t>(static_cast<const unsigned char*>(gt) - d_) : size_;
+        *tagEnd = end;
+        std::int32_t first = kNone;
+        for (int a = 0; a < kAnchors; ++a) {
+            if (next_[a] < p) next_[a] = Find(a, p);
+            first = std::min(first, next_[a]);
+        }
+        return first <= end - 5;
+    }
+
+private:
+    static constexpr std::int32_t kNone = 0x7FFFFFFF;
+    static constexpr int kAnchors = 4;
     struct Anchor {
         unsigned char letter;
         std::int32_t offset;
         const char* word;
     };
-    for (const Anchor& a : {Anchor{'-', 4, "data-"}, Anchor{'\r', 4, "data-"}, Anchor{'y', 2, "style"},
-                            Anchor{'Y', 2, "style"}}) {
-        for (std::int32_t i = p + a.offset; i < end; ++i) {
-            const void* hit = FindByte(d + i, a.letter, static_cast<std::size_t>(end - i));
+    static constexpr Anchor kAnchor[kAnchors] = {
+        {'-', 4, "data-"}, {'\r', 4, "data-"}, {'y', 2, "style"}, {'Y', 2, "style"}};
+
+    // The first word at or after p that anchor a finds.
+    std::int32_t Find(int a, std::int32_t p) const {
+        const Anchor& k = kAnchor[a];
+        for (std::int32_t i = p + k.offset; i < size_; ++i) {
+            const void* hit = FindByte(d_ + i, k.letter, static_cast<std::size_t>(size_ - i));
             if (hit == nullptr) break;
-            i = static_cast<std::int32_t>(static_cast<const unsigned char*>(hit) - d);
-            if (wordAt(i - a.offset, a.word)) return true;
+            i = static_cast<std::int32_t>(static_cast<const unsigned char*>(hit) - d_);
+            if (WordAt(i - k.offset, k.word)) return i - k.offset;
         }
+        return kNone;
     }
-    return false;
-}
+    bool WordAt(std::int32_t s, const char* word) const {
+        if (s < 0 || s + 5 > size_) return false;
+        for (int k = 0; k < 5; ++k)
+            if ((d_[s + k] | 0x20) != (static_cast<unsigned char>(word[k]) | 0x20)) return false;
+        return true;
+    }
+
+    const unsigned char* d_;
+    std::int32_t size_;
+    std::int32_t next_[kAnchors] = {-1, -1, -1, -1};  // each anchor's next word, valid while not behind the place asked
+};
 
 }  // namespace
 
@@ -404,17 +427,22 @@ void FindModernUrls(const Text& t, const ScriptRegions* regions, std::vector<Fou
     std::string name;
     std::vector<TagAttribute> attributes;
     std::vector<const char*> seen;  // the names taken in this tag
+    AnyTagWords words(t);
     for (std::int32_t p = 0;;) {
-        p = regions ? FindTagOutsideScripts(t, *regions, p, "") : FindTag(t, "", p);
+        p = NextTag(t, regions, p);
         if (p < 0) return;
         if (w == 1) {
-            name.clear();
-            for (std::int32_t q = p + 1; q < t.size && IsTagNameChar(t.data[q]); ++q)
-                name.push_back(static_cast<char>(Lower(t.data[q])));
+            // Only a name HasOwnRules may know is copied: none is longer than 10.
+            char shortName[12];
+            std::int32_t n = 0;
+            std::int32_t q = p + 1;
+            for (; q < t.size && IsTagNameChar(t.data[q]); ++q)
+                if (n < 11) shortName[n++] = static_cast<char>(Lower(t.data[q]));
+            shortName[n] = 0;
             std::int32_t gt = 0;
-            if (name.empty() || !IsLetter(static_cast<unsigned char>(name[0])) ||
-                (!HasOwnRules(name) && !MayHoldAnyTagAttribute(t, p, &gt))) {
-                p = std::max(name.empty() ? p + 1 : gt, p + 1);
+            if (n == 0 || !IsLetter(static_cast<unsigned char>(shortName[0])) ||
+                ((q - p - 1 > 10 || !HasOwnRules(shortName, n)) && !words.InTag(p, &gt))) {
+                p = std::max(n == 0 ? p + 1 : gt, p + 1);
                 continue;
             }
         }

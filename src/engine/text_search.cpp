@@ -349,8 +349,27 @@ const std::array<std::array<bool, 256>, 256> kWalkStops = [] {
     return t;
 }();
 
+// The first of '"', '\'', '\\', '<' or '>' at or after p in 8-bit text; -1 when none.
+Pos FindTagStop(const unsigned char* d, Pos p, Pos limit) {
+#if defined(__SSE2__)
+    const __m128i quote = _mm_set1_epi8('"'), apostrophe = _mm_set1_epi8('\''), backslash = _mm_set1_epi8('\\'),
+                  open = _mm_set1_epi8('<'), close = _mm_set1_epi8('>');
+    for (; p + 16 <= limit; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + p));
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, apostrophe)),
+                                         _mm_or_si128(_mm_cmpeq_epi8(v, backslash),
+                                                      _mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close))));
+        const int bits = _mm_movemask_epi8(hit);
+        if (bits != 0) return p + __builtin_ctz(static_cast<unsigned>(bits));
+    }
+#endif
+    for (; p < limit; ++p)
+        if (kTagNameStops[d[p]]) return p;
+    return -1;
+}
+
 template <typename At>
-Pos WalkTagNames(const Scan& s, Pos p, unsigned char first, At at) {
+Pos WalkTagNames(const Scan& s, Pos p, unsigned char first, At at, Pos* end = nullptr) {
     const Pos w = s.w;
     while (s.Has(p) && IsBlank(s.At(p))) p += w;
     // Every attribute search walks its tag: in 8-bit text, characters that are none of the ones
@@ -375,7 +394,7 @@ Pos WalkTagNames(const Scan& s, Pos p, unsigned char first, At at) {
                 q = close ? static_cast<const unsigned char*>(close) - s.d : s.limit;
             }
             while (s.Has(q) && s.At(q) != c) q += w;
-            if (!s.Has(q)) return -1;
+            if (!s.Has(q)) break;
             p = q + w;
             continue;
         }
@@ -383,18 +402,55 @@ Pos WalkTagNames(const Scan& s, Pos p, unsigned char first, At at) {
             const unsigned char quote = s.At(p + w);
             Pos q = p + 2 * w;
             while (s.Has(q) && !s.BackslashQuote(q, quote)) q += w;
-            if (!s.Has(q)) return -1;
+            if (!s.Has(q)) break;
             p = q + 2 * w;
             continue;
         }
-        if (s.TagBracket(p)) return -1;
+        if (s.TagBracket(p)) {
+            if (end != nullptr) *end = p;
+            return -1;
+        }
         if (at(p)) return p;
         p += w;
     }
+    if (end != nullptr) *end = s.limit;
     return -1;
 }
 
 }  // namespace
+
+std::int32_t TagNamesEnd(const Text& t, std::int32_t from) {
+    const Scan s(t);
+    if (from < 0 || from >= s.limit) return from;
+    if (s.w == 1) {
+        // The walk's own steps, found sixteen characters at a time: only quotes, escapes and brackets matter.
+        const unsigned char* d = s.d;
+        const Pos limit = s.limit;
+        for (Pos p = from;;) {
+            p = FindTagStop(d, p, limit);
+            if (p < 0) return static_cast<std::int32_t>(limit);
+            const unsigned char c = d[p];
+            if (IsQuote(c)) {
+                const void* close = FindByte(d + p + 1, c, static_cast<std::size_t>(limit - p - 1));
+                if (close == nullptr) return static_cast<std::int32_t>(limit);
+                p = static_cast<const unsigned char*>(close) - d + 1;
+            } else if (c == '\\' && p + 1 < limit && IsQuote(d[p + 1])) {
+                const unsigned char quote = d[p + 1];
+                Pos q = p + 2;
+                while (q + 1 < limit && !(d[q] == '\\' && d[q + 1] == quote)) ++q;
+                if (q + 1 >= limit) return static_cast<std::int32_t>(limit);
+                p = q + 2;
+            } else if ((c == '<' || c == '>') && !(p + 1 < limit && d[p + 1] == '=')) {
+                return static_cast<std::int32_t>(p);
+            } else {
+                ++p;
+            }
+        }
+    }
+    Pos end = s.limit;
+    WalkTagNames(s, s.Align(from), 0, [](Pos) { return false; }, &end);
+    return static_cast<std::int32_t>(end);
+}
 
 void FindAttributeNames(const Text& t, const char* prefix, std::int32_t from, std::vector<AttributeName>& out) {
     out.clear();

@@ -94,6 +94,10 @@ std::int32_t FindText(const Text& t, std::int32_t end, const char* needle, std::
 std::int32_t FindAttribute(const Text& t, const char* name, std::int32_t from, std::string* out,
                            std::int32_t* valuePos, bool prefixOnly);
 
+// Where FindAttribute's walk over the tag that continues at `from` ends: at the tag's closing bracket,
+// or at the end of the text when a quoted stretch never closes. No name it meets stands at or after it.
+std::int32_t TagNamesEnd(const Text& t, std::int32_t from);
+
 // An attribute name met in a tag: where it starts, and the name in lower case.
 struct AttributeName {
     std::int32_t pos;

@@ -363,6 +363,21 @@ TEST_P(TextSearch, FindAttributeNamesAnswersAsFindAttribute) {
     }
 }
 
+// Where the walk over a tag's names ends; -1: at the end of the text.
+TEST_P(TextSearch, TagNamesEndIsWhereTheWalkStops) {
+    const struct {
+        const char* text;
+        std::int32_t end;
+    } cases[] = {{" href=x>", 7},           {" title=\"a>b\" x=y>", 16}, {" x=a>=b y>", 9},
+                 {" t=\\\"a>b\\\" y<", 12}, {" t=\"never closed>", -1},  {" a\\b 'x' <", 9}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const Doc d = D(c.text);
+        EXPECT_EQ(TagNamesEnd(d.text(), 0), c.end < 0 ? d.text().size : d.pos(c.end));
+    }
+    EXPECT_EQ(TagNamesEnd(D("").text(), 0), 0);
+}
+
 TEST_P(TextSearch, FindAttributeStopsAtNulAndRange) {
     const Doc d = D(std::string(" href=\"x\0y\">", 12));
     std::string out;
