@@ -71,6 +71,12 @@ struct EngineContext {
     std::string urlRaw;
     std::string urlDecoded;
     std::string urlLocal;
+    // The folder the local URLs of the page at hand start from, converted once for all of them when it
+    // converts apart (ConvertsApart); made from urlHeadFrom: the page's path (kind 1) or the root folder (2).
+    int urlHeadKind = 0;
+    bool urlHeadApart = false;
+    std::string urlHeadFrom;
+    std::string urlHead;
 };
 
 }  // namespace corvane

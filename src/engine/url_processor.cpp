@@ -418,6 +418,23 @@ int ProcessUrlSpan(EngineContext& ctx, const Text& text, std::uint32_t file, std
                                 : !inPageFolder            ? ctx.pageBase.folder
                                                            : ctx.files.path(static_cast<std::int32_t>(file));
     std::string& local = ctx.urlLocal;
+    const int headKind = inPageFolder ? 1 : rootRelative ? 2 : 0;
+    if (headKind != 0 && (ctx.urlHeadKind != headKind || ctx.urlHeadFrom != folder)) {
+        std::string& head = ctx.urlHead;
+        if (inPageFolder) SplitPath(folder, &head, nullptr, nullptr, nullptr);
+        else head = folder;
+        if (head.empty() || head.back() != '\\') head.push_back('\\');
+        ctx.urlHeadApart = ConvertsApart(head);
+        if (ctx.urlHeadApart) ConvertSeparators(head, false);
+        ctx.urlHeadKind = headKind;
+        ctx.urlHeadFrom = folder;
+    }
+    if (headKind != 0 && ctx.urlHeadApart) {
+        local.assign(ctx.urlHead);
+        local.append(base, rootRelative ? 1 : 0, std::string::npos);
+        ConvertSeparatorsFrom(local, ctx.urlHead.size(), false);
+        return ResolveLocal(ctx, u, local, !rootRelative && opt.makeAbsolute());
+    }
     local.clear();
     if (inPageFolder) {
         SplitPath(folder, &local, nullptr, nullptr, nullptr);

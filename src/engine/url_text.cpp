@@ -202,8 +202,11 @@ void SplitFragment(const std::string& in, std::string* base, std::string* fragme
     if (fragment) *fragment = std::move(from);
 }
 
-void ConvertSeparators(std::string& text, bool toUrl) {
-    // After the first "://", else after the first ":\\": both found in one look at each ':'.
+namespace {
+
+// Where ConvertSeparators begins: after the first "://", else after the first ":\\"; npos without either.
+std::size_t ConversionStart(const std::string& text) {
+    // Both found in one look at each ':'.
     std::size_t scheme = std::string::npos;
     std::size_t drive = std::string::npos;
     const std::size_t size = text.size();
@@ -215,19 +218,21 @@ void ConvertSeparators(std::string& text, bool toUrl) {
         }
         if (drive == std::string::npos && i + 1 < size && c[1] == '\\') drive = i;
     }
-    std::size_t start = 0;
-    if (scheme != std::string::npos) {
-        start = scheme + 3;
-    } else if (drive != std::string::npos) {
-        start = drive + 1;
-    }
-    if (start >= text.size()) return;
-    // Nothing after a fragment or query is a path.
+    if (scheme != std::string::npos) return scheme + 3;
+    return drive != std::string::npos ? drive + 1 : std::string::npos;
+}
+
+// Nothing after a fragment or query is a path.
+std::size_t PathEnd(const std::string& text, std::size_t start) {
     std::size_t end = text.size();
     for (const char stop : {'#', '?'}) {
         const void* at = FindByte(text.data() + start, stop, end - start);
         if (at != nullptr) end = static_cast<std::size_t>(static_cast<const char*>(at) - text.data());
     }
+    return end;
+}
+
+void ConvertRange(std::string& text, std::size_t start, std::size_t end, bool toUrl) {
     const char from1 = toUrl ? ':' : '|';
     const char to1 = toUrl ? '|' : ':';
     const char from2 = toUrl ? '\\' : '/';
@@ -237,6 +242,27 @@ void ConvertSeparators(std::string& text, bool toUrl) {
         const char c = d[i];
         d[i] = c == from1 ? to1 : c == from2 ? to2 : c;  // no branch: the compiler may do many at once
     }
+}
+
+}  // namespace
+
+void ConvertSeparators(std::string& text, bool toUrl) {
+    std::size_t start = ConversionStart(text);
+    if (start == std::string::npos) start = 0;
+    if (start >= text.size()) return;
+    ConvertRange(text, start, PathEnd(text, start), toUrl);
+}
+
+bool ConvertsApart(const std::string& head) {
+    // A '/' at its end could make "://" with the rest.
+    if (head.empty() || head.back() != '\\') return false;
+    const std::size_t start = ConversionStart(head);
+    return start != std::string::npos && start < head.size() && PathEnd(head, start) == head.size();
+}
+
+void ConvertSeparatorsFrom(std::string& text, std::size_t from, bool toUrl) {
+    if (from >= text.size()) return;
+    ConvertRange(text, from, PathEnd(text, from), toUrl);
 }
 
 void SplitPath(const std::string& path, std::string* folder, std::string* nameWithExtension,

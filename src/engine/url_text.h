@@ -27,6 +27,13 @@ void SplitFragment(const std::string& in, std::string* base, std::string* fragme
 // (or the first ":\") up to the first '#' or '?'.
 void ConvertSeparators(std::string& text, bool toUrl);
 
+// Whether ConvertSeparators(head + rest) gives ConvertSeparators(head) followed by the rest converted
+// by ConvertSeparatorsFrom, for every rest without "://": head ends with a backslash, holds a drive or
+// a protocol, and no '#' or '?' after it. The many URLs of one page share their folder that way.
+bool ConvertsApart(const std::string& head);
+// Converts text from `from` up to its first '#' or '?' after it, as ConvertSeparators converts a path.
+void ConvertSeparatorsFrom(std::string& text, std::size_t from, bool toUrl);
+
 // Splits at the last '\' (or, when none, the last '/'). folder gets a '\' after a drive colon.
 void SplitPath(const std::string& path, std::string* folder, std::string* nameWithExtension,
                std::string* name, std::string* extension);

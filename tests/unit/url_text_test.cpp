@@ -155,6 +155,32 @@ TEST(ConvertSeparators, ConvertsBetweenPathAndUrlForm) {
     }
 }
 
+// A page's folder converted once, and each URL after it on its own, give what the whole path gives.
+TEST(ConvertSeparators, AHeadThatConvertsApartGivesTheWholeConversion) {
+    const struct {
+        const char* head;
+        bool apart;
+    } heads[] = {{"C:\\site\\sub\\", true},  {"C:\\site/sub|x\\", true}, {"file:///C|/site\\", true},
+                 {"C:\\site#1\\", false},     {"C:\\a?b\\", false},     {"\\\\server\\site\\", false},
+                 {"C:\\site\\sub/", false},   {"C:\\site", false},        {"", false}};
+    const char* const rests[] = {"a/b.htm", "/x:/y", "a|b/c?d/e", "d:\\x/y", "../a#b/c", ""};
+    for (const auto& h : heads) {
+        SCOPED_TRACE(h.head);
+        EXPECT_EQ(ConvertsApart(h.head), h.apart);
+        if (!h.apart) continue;
+        for (const char* rest : rests) {
+            std::string whole = std::string(h.head) + rest;
+            ConvertSeparators(whole, false);
+            std::string apart = h.head;
+            ConvertSeparators(apart, false);
+            const std::size_t from = apart.size();
+            apart += rest;
+            ConvertSeparatorsFrom(apart, from, false);
+            EXPECT_EQ(apart, whole) << rest;
+        }
+    }
+}
+
 TEST(SplitPath, SplitsAtTheLastSeparator) {
     struct Case {
         const char* path;
