@@ -134,6 +134,8 @@ void FileList::Clear() {
     namesValid_ = false;
     folders_.clear();
     foldersValid_ = false;
+    std::vector<Asked>().swap(asked_);
+    ++rowsChanged_;
 }
 
 void FileList::SetReferenced(std::int32_t row, bool mark) {
@@ -146,6 +148,7 @@ void FileList::SetReferenced(std::int32_t row, bool mark) {
 void FileList::Invalidate(std::int32_t fromRow) {
     namesValid_ = false;
     foldersValid_ = false;
+    ++rowsChanged_;
     if (fromRow >= indexed_) return;
     for (std::int32_t r = fromRow; r < indexed_; ++r) {
         const std::string& key = rows_[static_cast<std::size_t>(r)].key;
@@ -208,17 +211,28 @@ void FileList::IndexAdd(std::int32_t row) const {
 }
 
 std::int32_t FileList::FindFileRow(const std::string& path, std::int32_t rowsToSearch) const {
-    if (Utf16LongerThan(path, kMaxPath)) return -1;
-    std::string& resolved = key_;
-    if (!ResolveDotSegments(path, &resolved)) return -1;
     const std::int32_t limit = rowsToSearch < size() ? rowsToSearch : size();
     if (limit <= 0) return -1;
     // A key keeps its first row, so the index always names the lowest one.
     for (; indexed_ < limit; ++indexed_) IndexAdd(indexed_);
+    if (asked_.empty()) asked_.resize(kAskedSlots);
+    Asked& a = asked_[std::hash<std::string>()(path) & (kAskedSlots - 1)];
+    if (a.generation != rowsChanged_ || a.indexed != indexed_ || a.path != path) {
+        a.path = path;
+        a.row = LookUp(path, limit);
+        a.indexed = indexed_;
+        a.generation = rowsChanged_;
+    }
+    return a.row >= limit ? -1 : a.row;
+}
+
+std::int32_t FileList::LookUp(const std::string& path, std::int32_t limit) const {
+    if (Utf16LongerThan(path, kMaxPath)) return -1;
+    std::string& resolved = key_;
+    if (!ResolveDotSegments(path, &resolved)) return -1;
     FoldKeyInPlace(resolved);
     const std::size_t slot = IndexSlotOf(resolved, std::hash<std::string>()(resolved));
-    if (slot == std::string::npos || index_[slot].row >= limit) return -1;
-    return index_[slot].row;
+    return slot == std::string::npos ? -1 : index_[slot].row;
 }
 
 }  // namespace corvane

@@ -81,6 +81,19 @@ private:
     mutable std::unordered_set<std::string> folders_;
     mutable bool foldersValid_ = false;
     mutable std::string key_;  // the key looked up, kept for its buffer
+    // The paths looked up last and what the index answered for each, before any limit: the pages of one
+    // folder ask for the same pictures, style sheets and neighbours, as written. Valid while the rows
+    // stay as they are and as far indexed.
+    struct Asked {
+        std::string path;
+        std::int32_t row = -1;          // the lowest row of the key, -1 when none
+        std::int32_t indexed = -1;      // indexed_ when answered
+        std::uint64_t generation = 0;   // rowsChanged_ when answered; 0: free
+    };
+    static constexpr std::size_t kAskedSlots = 2048;
+    mutable std::vector<Asked> asked_;
+    std::uint64_t rowsChanged_ = 1;  // counts the changes of the rows
+    std::int32_t LookUp(const std::string& path, std::int32_t limit) const;
 };
 
 // Resolves "." and ".." segments after a '\' or '/' as the row lookup does; false when a ".."
