@@ -342,11 +342,10 @@ private:
     }
     std::int32_t Find(std::int32_t from) const {
         const unsigned char* d = t_.data;
-        for (std::int32_t q = from + 1; q < t_.size; ++q) {  // q: where the 'n' may stand
-            const void* hit = FindLetter(d + q, 'n', static_cast<std::size_t>(t_.size - q));
+        for (std::int32_t p = from; p + 1 < t_.size; ++p) {
+            const void* hit = FindLetterPair(d + p, 'o', 'n', static_cast<std::size_t>(t_.size - p));
             if (hit == nullptr) break;
-            q = static_cast<std::int32_t>(static_cast<const unsigned char*>(hit) - d);
-            const std::int32_t p = q - 1;
+            p = static_cast<std::int32_t>(static_cast<const unsigned char*>(hit) - d);
             if ((p == 0 || !IsEventNameChar(d[p - 1])) && EventAt(p)) return p;
         }
         return kNoMore;

@@ -73,6 +73,19 @@ TEST(FindByte, FindsWhatMemchrFinds) {
     }
 }
 
+// The same runs, with "On" planted: found in either case, never half of it at the run's end.
+TEST(FindByte, FindLetterPairFindsThePairInEitherCase) {
+    unsigned char run[48];
+    for (std::size_t n = 0; n <= sizeof run; ++n) {
+        for (std::size_t at = 0; at + 2 <= sizeof run; ++at) {
+            for (std::size_t i = 0; i < sizeof run; ++i) run[i] = i % 2 ? 'N' : 'x';
+            run[at] = 'O';
+            run[at + 1] = 'n';
+            EXPECT_EQ(FindLetterPair(run, 'o', 'n', n), at + 2 <= n ? run + at : nullptr) << n << " " << at;
+        }
+    }
+}
+
 TEST(TextModel, WidthFollowsEncoding) {
     EXPECT_EQ(MakeText("ab", 2, 0).width(), 1);
     EXPECT_EQ(MakeText("ab", 2, 1).width(), 2);
