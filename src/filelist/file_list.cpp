@@ -219,14 +219,14 @@ std::int32_t FileList::FindFileRow(const std::string& path, std::int32_t rowsToS
     Asked& a = asked_[std::hash<std::string>()(path) & (kAskedSlots - 1)];
     if (a.generation != rowsChanged_ || a.indexed != indexed_ || a.path != path) {
         a.path = path;
-        a.row = LookUp(path, limit);
+        a.row = LookUp(path);
         a.indexed = indexed_;
         a.generation = rowsChanged_;
     }
     return a.row >= limit ? -1 : a.row;
 }
 
-std::int32_t FileList::LookUp(const std::string& path, std::int32_t limit) const {
+std::int32_t FileList::LookUp(const std::string& path) const {
     if (Utf16LongerThan(path, kMaxPath)) return -1;
     std::string& resolved = key_;
     if (!ResolveDotSegments(path, &resolved)) return -1;

@@ -93,7 +93,7 @@ private:
     static constexpr std::size_t kAskedSlots = 2048;
     mutable std::vector<Asked> asked_;
     std::uint64_t rowsChanged_ = 1;  // counts the changes of the rows
-    std::int32_t LookUp(const std::string& path, std::int32_t limit) const;
+    std::int32_t LookUp(const std::string& path) const;
 };
 
 // Resolves "." and ".." segments after a '\' or '/' as the row lookup does; false when a ".."
