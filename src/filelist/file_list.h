@@ -90,7 +90,7 @@ private:
         std::int32_t indexed = -1;      // indexed_ when answered
         std::uint64_t generation = 0;   // rowsChanged_ when answered; 0: free
     };
-    static constexpr std::size_t kAskedSlots = 2048;
+    static constexpr std::size_t kAskedSlots = 1024;
     mutable std::vector<Asked> asked_;
     std::uint64_t rowsChanged_ = 1;  // counts the changes of the rows
     std::int32_t LookUp(const std::string& path) const;
